@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# One entry point for users and CI: ./build.sh {deps|build|test|run|bench|fuzz|screenshots}
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+BUILD_DIR="${ZQ_BUILD_DIR:-$ROOT/build}"
+BUILD_TYPE="${ZQ_BUILD_TYPE:-RelWithDebInfo}"
+JOBS="${ZQ_JOBS:-$(nproc)}"
+
+# Debian packages the build, the tests and the program need.
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libssl-dev libcurl4-openssl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  fonts-wqy-microhei xvfb
+)
+
+usage() {
+  cat <<USAGE
+usage: ./build.sh COMMAND [options]
+  deps          install the Debian packages that are missing
+  build         deps, compile, assemble the program folder build/ZQ
+  test [--asan] build, then run every test (ctest)
+  run           build, then start the program from build/ZQ
+  bench         build, then run the benchmarks
+USAGE
+}
+
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+cmd_deps() {
+  local missing=()
+  for p in "${PACKAGES[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+cmd_build() {
+  cmd_deps
+  cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" >/dev/null
+  cmake --build "$BUILD_DIR" -j "$JOBS"
+}
+
+cmd_test() {
+  if [ "${1:-}" = "--asan" ]; then
+    BUILD_DIR="$ROOT/build-asan"
+    BUILD_TYPE=Asan
+    shift
+  fi
+  cmd_build
+  (cd "$BUILD_DIR" && ctest --output-on-failure -j "$JOBS" --timeout 600 "$@")
+}
+
+cmd_run() {
+  cmd_build
+  local prog="$BUILD_DIR/ZQ"
+  if [ -x "$prog/ZQ" ]; then
+    exec "$prog/ZQ" "$@"
+  fi
+  if [ -x "$prog/zqscan" ]; then
+    echo "The desktop program is not built yet; running the command-line scanner over a demo folder instead."
+    local demo="$BUILD_DIR/demo"
+    rm -rf "$demo" && mkdir -p "$demo/sub"
+    "$prog/zqsig" sample "$demo/sub/test-sample.exe"
+    echo "harmless text" >"$demo/readme.txt"
+    set +e
+    "$prog/zqscan" --home "$prog" "$demo"
+    local rc=$?
+    set -e
+    echo "(zqscan exit status: $rc)"
+    return 0
+  fi
+  echo "Nothing to run yet: the program folder $prog holds no program."
+}
+
+cmd_bench() {
+  cmd_build
+  local found=0
+  for b in "$BUILD_DIR"/bench/*; do
+    [ -x "$b" ] && [ -f "$b" ] || continue
+    found=1
+    echo "== $(basename "$b")"
+    "$b" "$@"
+  done
+  for s in "$ROOT"/bench/*.sh; do
+    [ -f "$s" ] || continue
+    echo "(side-by-side script available: $s)"
+  done
+  [ $found = 1 ] || echo "No benchmarks built."
+}
+
+main() {
+  local cmd="${1:-}"
+  [ $# -gt 0 ] && shift
+  case "$cmd" in
+    deps) cmd_deps "$@" ;;
+    build) cmd_build ;;
+    test) cmd_test "$@" ;;
+    run) cmd_run "$@" ;;
+    bench) cmd_bench "$@" ;;
+    -h|--help|help|"") usage ;;
+    *)
+      if declare -F "cmd_$cmd" >/dev/null; then
+        "cmd_$cmd" "$@"
+      else
+        usage
+        exit 2
+      fi
+      ;;
+  esac
+}
+
+main "$@"

@@ -1,0 +1,21 @@
+# Copies every file of SRC into DST unless DST already holds a copy that is at
+# least as new, so settings changed in a built program folder survive a rebuild.
+file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*)
+file(MAKE_DIRECTORY ${DST})
+# Empty folders of the template (the quarantine folder) are part of the installation.
+file(GLOB_RECURSE dirs LIST_DIRECTORIES true RELATIVE ${SRC} ${SRC}/*)
+foreach(d IN LISTS dirs)
+  if(IS_DIRECTORY ${SRC}/${d})
+    file(MAKE_DIRECTORY ${DST}/${d})
+  endif()
+endforeach()
+foreach(f IN LISTS files)
+  if(f MATCHES "(^|/)\\.gitkeep$")
+    continue()
+  endif()
+  if(NOT EXISTS ${DST}/${f} OR ${SRC}/${f} IS_NEWER_THAN ${DST}/${f})
+    get_filename_component(dir ${DST}/${f} DIRECTORY)
+    file(MAKE_DIRECTORY ${dir})
+    file(COPY_FILE ${SRC}/${f} ${DST}/${f})
+  endif()
+endforeach()
