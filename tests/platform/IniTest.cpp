@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "platform/Encoding.h"
@@ -18,6 +19,9 @@ struct ReadCase {
   const char* key;
   std::optional<std::string> expected;
 };
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // How files written by the original platform (or by hand) read.
 class IniRead : public testing::TestWithParam<ReadCase> {};
@@ -112,6 +116,9 @@ struct WriteCase {
   const char* value;
   std::string after;
 };
+void PrintTo(const WriteCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // Writes keep every line they do not change, byte for byte.
 class IniWrite : public testing::TestWithParam<WriteCase> {};
@@ -174,6 +181,9 @@ struct RefusedCase {
   std::string key;
   std::string value;
 };
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // A write that would add lines or change the file's structure is refused,
 // and nothing changes: not the file, not its absence.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "platform/ProgramFolder.h"
@@ -42,6 +43,9 @@ struct ValueCase {
   std::string stored;  // text after "K=" in the file
   std::string read;
 };
+void PrintTo(const ValueCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ReadIniValueCase : public testing::TestWithParam<ValueCase> {};
 

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,9 @@ struct MaxIdCase {
   std::optional<int32_t> walked;
   int32_t appended;  // the file also holds records 00001..00003
 };
+void PrintTo(const MaxIdCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // A hand-edited MaxID: what a walk sees and where an append goes. An append
 // never overwrites the three records already in the file.

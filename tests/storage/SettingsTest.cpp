@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -92,6 +93,9 @@ struct FormCase {
   std::optional<std::string> stored;  // nullopt: key absent
   int expected;                       // switch and number: the integer; choice: 0 or 1
 };
+void PrintTo(const FormCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // What each form reads as, including values a hand edit broke: a malformed
 // switch, choice or number reads as the value the installation ships.
