@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/ProgramFolder.h"
@@ -59,12 +60,13 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxBytes) {
   // Non-blocking open so a FIFO planted under a data file name cannot hang us.
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return std::nullopt;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) return std::nullopt;
   std::string data;
   data.resize(static_cast<size_t>(st.st_size));
   size_t got = 0;
@@ -77,6 +79,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     }
     if (n == 0) break;
     got += static_cast<size_t>(n);
+    if (got > maxBytes) return std::nullopt;
   }
   data.resize(got);
   return data;
@@ -84,12 +87,23 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 bool WriteFileAtomic(const std::string& path, std::string_view data, unsigned newFileMode) {
   if (path.empty()) return false;
+  std::string target = path;
   struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
+  bool exists = ::lstat(path.c_str(), &old) == 0;
+  if (exists && S_ISLNK(old.st_mode)) {
+    // Replace the file the link points at, not the link itself.
+    char resolved[PATH_MAX];
+    if (!::realpath(path.c_str(), resolved)) return false;
+    target = resolved;
+    exists = ::stat(target.c_str(), &old) == 0;
+  }
   if (exists && !S_ISREG(old.st_mode)) return false;
+  // A read-only file stays as it is, as on the original platform, even for root
+  // (the rename below would otherwise replace it).
+  if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
 
-  const std::string folder = FolderOf(path);
-  std::string tmp = path + ".XXXXXX";
+  const std::string folder = FolderOf(target);
+  std::string tmp = target + ".XXXXXX";
   Fd fd(::mkstemp(tmp.data()));
   if (fd.get() < 0) return false;
   bool ok = WriteAll(fd.get(), data);
@@ -97,6 +111,11 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, unsigned ne
     mode_t mode;
     if (exists) {
       mode = old.st_mode & 07777;
+      // Root updating a user's file leaves it the user's (best effort).
+      if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+        }
+      }
     } else {
       const mode_t mask = ::umask(0);
       ::umask(mask);
@@ -106,7 +125,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, unsigned ne
   }
   ok = ok && ::fsync(fd.get()) == 0;
   ok = (::close(fd.release()) == 0) && ok;
-  ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
+  ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(tmp.c_str());
     return false;

@@ -10,7 +10,9 @@
 namespace zq {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -29,11 +31,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string Unquote(std::string_view v) {
+std::string_view Unquote(std::string_view v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
   }
-  return std::string(v);
+  return v;
 }
 
 }  // namespace
@@ -57,34 +59,47 @@ bool IsSafeIniValue(std::string_view value) {
   return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-IniDocument::Line IniDocument::ParseLine(std::string text, std::string_view eol) {
+IniDocument::Line IniDocument::MakeLine(std::string_view text, std::string_view eol) {
   Line line;
+  line.begin = buffer_.size();
+  line.size = static_cast<uint32_t>(text.size());
   line.eol = eol;
+  buffer_.append(text);
   const std::string_view t = Trim(text);
+  auto span = [&text](std::string_view part, uint32_t& begin, uint32_t& size) {
+    begin = static_cast<uint32_t>(part.data() - text.data());
+    size = static_cast<uint32_t>(part.size());
+  };
   if (!t.empty() && t.front() == '[') {
     line.kind = Kind::Section;
     std::string_view name = t.substr(1);
     const auto close = name.find(']');
     if (close != std::string_view::npos) name = name.substr(0, close);
-    line.name = std::string(Trim(name));
+    span(Trim(name), line.nameBegin, line.nameSize);
   } else if (!t.empty() && t.front() != ';') {
     const auto eq = t.find('=');
     if (eq != std::string_view::npos) {
       line.kind = Kind::Key;
-      line.name = std::string(Trim(t.substr(0, eq)));
-      line.value = Unquote(Trim(t.substr(eq + 1)));
+      span(Trim(t.substr(0, eq)), line.nameBegin, line.nameSize);
+      span(Unquote(Trim(t.substr(eq + 1))), line.valueBegin, line.valueSize);
     }
   }
-  line.text = std::move(text);
   return line;
 }
 
 IniDocument IniDocument::Parse(std::string_view bytes) {
   IniDocument doc;
+  if (bytes.size() > kMaxIniFileSize) bytes = bytes.substr(0, kMaxIniFileSize);
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
     doc.bom_ = true;
     bytes.remove_prefix(3);
   }
+  // GBK text grows by half when decoded; UTF-8 text stays as it is.
+  doc.buffer_.reserve(bytes.size() + bytes.size() / 8);
+  size_t lineEnds = 0;
+  for (const char c : bytes) lineEnds += (c == '\n' || c == '\r');
+  doc.lines_.reserve(lineEnds + 1);
+
   bool newlineSeen = false;
   size_t pos = 0;
   while (pos < bytes.size()) {
@@ -106,9 +121,13 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
       newlineSeen = true;
     }
     const std::string_view raw = bytes.substr(pos, end - pos);
-    // A line that is neither UTF-8 nor GBK is kept byte for byte.
-    auto decoded = DecodeLegacyText(raw);
-    doc.lines_.push_back(ParseLine(decoded ? std::move(*decoded) : std::string(raw), eol));
+    if (IsValidUtf8(raw)) {
+      doc.lines_.push_back(doc.MakeLine(raw, eol));
+    } else {
+      // A line that is neither UTF-8 nor GBK is kept byte for byte.
+      const auto decoded = DecodeLegacyText(raw);
+      doc.lines_.push_back(doc.MakeLine(decoded ? std::string_view(*decoded) : raw, eol));
+    }
     pos = next;
   }
   return doc;
@@ -122,13 +141,48 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
   for (const Line& line : lines_) {
     if (line.kind == Kind::Section) {
       if (inSection) return std::nullopt;  // only the first occurrence counts
-      inSection = !sectionSeen && EqualsNoCase(line.name, section);
+      inSection = !sectionSeen && EqualsNoCase(Name(line), section);
       sectionSeen = sectionSeen || inSection;
-    } else if (inSection && line.kind == Kind::Key && EqualsNoCase(line.name, key)) {
-      return line.value;
+    } else if (inSection && line.kind == Kind::Key && EqualsNoCase(Name(line), key)) {
+      return std::string(Value(line));
     }
   }
   return std::nullopt;
+}
+
+std::vector<std::string> IniDocument::Sections() const {
+  std::vector<std::string> names;
+  for (const Line& line : lines_) {
+    if (line.kind != Kind::Section) continue;
+    bool seen = false;
+    for (const auto& n : names) seen = seen || EqualsNoCase(n, Name(line));
+    if (!seen) names.emplace_back(Name(line));
+  }
+  return names;
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> IniDocument::Entries(
+    std::string_view section) const {
+  section = Trim(section);
+  std::vector<std::pair<std::string_view, std::string_view>> entries;
+  bool inSection = false;
+  bool sectionSeen = false;
+  for (const Line& line : lines_) {
+    if (line.kind == Kind::Section) {
+      if (inSection) break;
+      inSection = !sectionSeen && EqualsNoCase(Name(line), section);
+      sectionSeen = sectionSeen || inSection;
+    } else if (inSection && line.kind == Kind::Key) {
+      entries.emplace_back(Name(line), Value(line));
+    }
+  }
+  return entries;
+}
+
+std::vector<std::string> IniDocument::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  for (const auto& [name, value] : Entries(section)) keys.emplace_back(name);
+  return keys;
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -139,7 +193,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
 
   size_t header = lines_.size();
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].kind == Kind::Section && EqualsNoCase(lines_[i].name, section)) {
+    if (lines_[i].kind == Kind::Section && EqualsNoCase(Name(lines_[i]), section)) {
       header = i;
       break;
     }
@@ -149,31 +203,32 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   };
   if (header == lines_.size()) {
     terminateLast();
-    lines_.push_back(ParseLine("[" + std::string(section) + "]", newline_));
-    lines_.push_back(ParseLine(std::string(key) + "=" + std::string(value), newline_));
+    lines_.push_back(MakeLine("[" + std::string(section) + "]", newline_));
+    lines_.push_back(MakeLine(std::string(key) + "=" + std::string(value), newline_));
     return true;
   }
   size_t lastKey = header;
   for (size_t i = header + 1; i < lines_.size() && lines_[i].kind != Kind::Section; ++i) {
     if (lines_[i].kind != Kind::Key) continue;
-    if (EqualsNoCase(lines_[i].name, key)) {
-      std::string_view eol = lines_[i].eol;
-      lines_[i] = ParseLine(lines_[i].name + "=" + std::string(value), eol);
+    if (EqualsNoCase(Name(lines_[i]), key)) {
+      // Keep the name as the file spells it.
+      lines_[i] = MakeLine(std::string(Name(lines_[i])) + "=" + std::string(value), lines_[i].eol);
       return true;
     }
     lastKey = i;
   }
   if (lastKey + 1 == lines_.size()) terminateLast();
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastKey) + 1,
-                ParseLine(std::string(key) + "=" + std::string(value), newline_));
+  const Line added = MakeLine(std::string(key) + "=" + std::string(value), newline_);
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastKey) + 1, added);
   return true;
 }
 
 std::string IniDocument::Serialize() const {
   std::string out;
+  out.reserve(buffer_.size() + 2 * lines_.size() + 3);
   if (bom_) out = "\xEF\xBB\xBF";
   for (const Line& line : lines_) {
-    out += line.text;
+    out += Text(line);
     out += line.eol;
   }
   return out;
@@ -184,17 +239,17 @@ std::unordered_map<std::string, IniDocument::Section> IniDocument::Index() const
   Section* current = nullptr;
   for (const Line& line : lines_) {
     if (line.kind == Kind::Section) {
-      auto [it, inserted] = index.try_emplace(AsciiLower(line.name));
+      auto [it, inserted] = index.try_emplace(AsciiLower(Name(line)));
       current = inserted ? &it->second : nullptr;  // a repeated section is ignored
     } else if (line.kind == Kind::Key && current) {
-      current->try_emplace(AsciiLower(line.name), line.value);
+      current->try_emplace(AsciiLower(Name(line)), Value(line));
     }
   }
   return index;
 }
 
 std::optional<IniDocument> IniLoad(const std::string& path) {
-  auto bytes = ReadWholeFile(path);
+  auto bytes = ReadWholeFile(path, kMaxIniFileSize);
   if (!bytes) return std::nullopt;
   return IniDocument::Parse(*bytes);
 }
@@ -206,8 +261,7 @@ std::optional<std::string> IniReadValue(const std::string& path, std::string_vie
   return doc->Get(section, key);
 }
 
-bool IniWriteValue(const std::string& path, std::string_view section, std::string_view key,
-                   std::string_view value) {
+bool IniUpdate(const std::string& path, const std::function<bool(IniDocument&)>& edit) {
   IniDocument doc;
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
@@ -217,8 +271,13 @@ bool IniWriteValue(const std::string& path, std::string_view section, std::strin
   } else if (errno != ENOENT) {
     return false;
   }
-  if (!doc.Set(section, key, value)) return false;
+  if (!edit(doc)) return false;
   return WriteFileAtomic(path, doc.Serialize());
+}
+
+bool IniWriteValue(const std::string& path, std::string_view section, std::string_view key,
+                   std::string_view value) {
+  return IniUpdate(path, [&](IniDocument& doc) { return doc.Set(section, key, value); });
 }
 
 }  // namespace zq

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -26,19 +28,21 @@ const RecordLayout& QuarantineRecordLayout();
 std::string RecordKey(int32_t number);
 
 // Appends one record (one value per field, in write order): MaxID is raised
-// first, then each field written. Returns the new record number, or 0 when
-// nothing could be stored (a value that cannot be stored, a file that cannot
-// be written). A MaxID that is not a number is never trusted for numbering:
-// the new record goes after the highest record key found in the file, so no
-// existing record is overwritten.
+// and every field written in one atomic replacement of the file. The new
+// number follows MaxID and also the highest record key already in the field
+// sections, so a hand-edited MaxID (too low, or not a number) never makes an
+// append overwrite a record; MaxID is always written as plain digits.
+// Returns the new record number, or 0 when nothing was stored (a value that
+// cannot be stored, a file that cannot be read or written).
 int32_t AppendRecord(const std::string& file, const RecordLayout& layout,
                      const std::vector<std::string>& values);
 
-// Empties the identifying fields of one record; MaxID and the other fields stay.
+// Empties the identifying fields of one record in one atomic write; MaxID and
+// the other fields stay. False when nothing was written.
 bool BlankRecord(const std::string& file, const RecordLayout& layout, const std::string& key);
 
 // One walk over a record file: the file is read and parsed once, when the
-// walk is made; every field then comes from memory.
+// walk is made; every field then comes from memory. Copies share the parse.
 class RecordWalk {
  public:
   static RecordWalk Load(const std::string& file);
@@ -50,9 +54,21 @@ class RecordWalk {
   // A field of record n, as ReadIniValue would return it.
   std::string Field(int32_t number, const std::string& field) const;
 
+  // The numbers from 1 to Count() that have at least one line in the file,
+  // ascending. A number without any line reads as a blank record, which every
+  // reader skips, so walking these gives the same result as walking
+  // 1..Count() and stays quick when a hand-edited MaxID is huge.
+  std::vector<int32_t> Numbers() const;
+
  private:
-  std::unordered_map<std::string, IniDocument::Section> index_;
+  // Record number -> value of one field section.
+  using FieldValues = std::unordered_map<int32_t, std::string_view>;
+  const FieldValues& Values(const std::string& field) const;
+
+  std::shared_ptr<const IniDocument> doc_;
   std::optional<int32_t> maxId_ = 0;
+  // Built on first use of each field.
+  mutable std::shared_ptr<std::unordered_map<std::string, FieldValues>> fields_;
 };
 
 }  // namespace zq

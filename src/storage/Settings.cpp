@@ -8,37 +8,39 @@
 namespace zq {
 
 const SettingDefault kShippedSettings[] = {
-    {"Normal", "VaroZevav", "0"},
-    {"Normal", "AutoRun", "0"},
-    {"Normal", "AutoTray", "0"},
-    {"Normal", "RightClickMenu", "0"},
-    {"Normal", "Skin", "经典蓝"},
-    {"Scan", "CheckLowCPU", "1"},
-    {"Scan", "ScanAllFiles", "False"},
-    {"Scan", "ScanPeFiles", "True"},
-    {"Scan", "ClearVirus", "False"},
-    {"Scan", "AlertVirus", "True"},
-    {"Scan", "IgnoreVirus", "False"},
-    {"Scan", "QuarantineVirus", "False"},
-    {"Shield", "NormalLevel", "True"},
-    {"Shield", "HighLevel", "False"},
-    {"Shield", "CloudSecurty", "0"},
-    {"Shield", "EnableAlertMessage", "1"},
-    {"Shield", "AutoCloseAlertMessage", "1"},
-    {"Shield", "AutoCloseAlertMessageInterval", "5"},
-    {"Update", "AutoUpdate", "0"},
-    {"Update", "AutoUpdateIntervel", "3"},
-    {"History", "LastScanUsedTime", ""},
-    {"History", "LastScanFiles", ""},
-    {"History", "LastDetectedSpywares", ""},
-    {"Server", "CloudServer", "http://127.0.0.1:8080"},
-    {"Server", "UpdateServer", "http://127.0.0.1:8080"},
-    {"Server", "WebSite", "http://127.0.0.1:8080"},
+    {"Normal", "VaroZevav", "0", SettingForm::Switch},
+    {"Normal", "AutoRun", "0", SettingForm::Switch},
+    {"Normal", "AutoTray", "0", SettingForm::Switch},
+    {"Normal", "RightClickMenu", "0", SettingForm::Switch},
+    {"Normal", "Skin", "经典蓝", SettingForm::Text},
+    {"Scan", "CheckLowCPU", "1", SettingForm::Switch},
+    {"Scan", "ScanAllFiles", "False", SettingForm::Choice},
+    {"Scan", "ScanPeFiles", "True", SettingForm::Choice},
+    {"Scan", "ClearVirus", "False", SettingForm::Choice},
+    {"Scan", "AlertVirus", "True", SettingForm::Choice},
+    {"Scan", "IgnoreVirus", "False", SettingForm::Choice},
+    {"Scan", "QuarantineVirus", "False", SettingForm::Choice},
+    {"Shield", "NormalLevel", "True", SettingForm::Choice},
+    {"Shield", "HighLevel", "False", SettingForm::Choice},
+    {"Shield", "CloudSecurty", "0", SettingForm::Switch},
+    {"Shield", "EnableAlertMessage", "1", SettingForm::Switch},
+    {"Shield", "AutoCloseAlertMessage", "1", SettingForm::Switch},
+    {"Shield", "AutoCloseAlertMessageInterval", "5", SettingForm::Number},
+    {"Update", "AutoUpdate", "0", SettingForm::Switch},
+    {"Update", "AutoUpdateIntervel", "3", SettingForm::Number},
+    {"History", "LastScanUsedTime", "", SettingForm::Text},
+    {"History", "LastScanFiles", "", SettingForm::Text},
+    {"History", "LastDetectedSpywares", "", SettingForm::Text},
+    {"Server", "CloudServer", "http://127.0.0.1:8080", SettingForm::Text},
+    {"Server", "UpdateServer", "http://127.0.0.1:8080", SettingForm::Text},
+    {"Server", "WebSite", "http://127.0.0.1:8080", SettingForm::Text},
 };
 const size_t kShippedSettingsCount = std::size(kShippedSettings);
 
 namespace {
-bool SameName(std::string_view a, std::string_view b) { return AsciiLower(a) == AsciiLower(b); }
+bool SameName(std::string_view a, std::string_view b) {
+  return AsciiLower(a) == AsciiLower(b);
+}
 }  // namespace
 
 std::string ShippedSetting(std::string_view section, std::string_view key) {
@@ -48,7 +50,14 @@ std::string ShippedSetting(std::string_view section, std::string_view key) {
   return "";
 }
 
-std::string SettingsPath() { return GetAppFilePath("Settings.ini"); }
+std::string SettingsPath() {
+  return GetAppFilePath("Settings.ini");
+}
+
+std::string ServerAddress(std::string_view key) {
+  std::string value = Settings::Live().Text("Server", key);
+  return value.empty() ? ShippedSetting("Server", key) : value;
+}
 
 std::optional<int> ParseSettingInteger(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -70,7 +79,9 @@ std::optional<bool> ParseSettingChoice(std::string_view text) {
   return std::nullopt;
 }
 
-Settings Settings::Live() { return Settings(); }
+Settings Settings::Live() {
+  return Settings();
+}
 
 Settings Settings::Snapshot() {
   Settings s;

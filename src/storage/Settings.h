@@ -13,10 +13,12 @@ namespace zq {
 // is the single place that knows these values: a switch, choice or number
 // that is missing or malformed in the user's file reads as its shipped value,
 // and data/Settings.ini is checked against it by the tests.
+enum class SettingForm { Switch, Choice, Number, Text };
 struct SettingDefault {
   const char* section;
   const char* key;
   const char* value;
+  SettingForm form;
 };
 extern const SettingDefault kShippedSettings[];
 extern const size_t kShippedSettingsCount;
@@ -25,6 +27,10 @@ extern const size_t kShippedSettingsCount;
 std::string ShippedSetting(std::string_view section, std::string_view key);
 
 std::string SettingsPath();
+
+// Base address of a peer in [Server] (CloudServer, UpdateServer, WebSite),
+// read live; the shipped address when the key is missing or empty.
+std::string ServerAddress(std::string_view key);
 
 // Conversions of the four value forms. nullopt when the text is malformed.
 std::optional<int> ParseSettingInteger(std::string_view text);
