@@ -11,6 +11,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -129,8 +130,14 @@ struct GuardServer::Impl {
       return true;
     }
     for (const auto& mount : DataMountPoints()) {
-      if (::fanotify_mark(fan, FAN_MARK_ADD | FAN_MARK_MOUNT, FAN_OPEN_EXEC_PERM, AT_FDCWD, mount.c_str()) ==
-          0) {
+      // A file-system mark covers every mount of it, in every mount namespace
+      // (bind mounts, containers, a service's own namespace); older kernels
+      // only know mount marks.
+      const unsigned kinds[] = {FAN_MARK_FILESYSTEM, FAN_MARK_MOUNT};
+      const bool ok = std::any_of(std::begin(kinds), std::end(kinds), [&](unsigned kind) {
+        return ::fanotify_mark(fan, FAN_MARK_ADD | kind, FAN_OPEN_EXEC_PERM, AT_FDCWD, mount.c_str()) == 0;
+      });
+      if (ok) {
         marked.push_back(mount);
       } else {
         Log("skipping " + mount + ": " + std::strerror(errno));
