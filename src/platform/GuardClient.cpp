@@ -91,7 +91,9 @@ int ConnectTo(const std::string& path) {
   if (path.empty() || path.size() >= sizeof addr.sun_path) return -1;
   addr.sun_family = AF_UNIX;
   std::memcpy(addr.sun_path, path.data(), path.size());
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  // Non-blocking: a guard that stopped accepting must not stall the start-up
+  // of the program on a full backlog.
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return -1;
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
     ::close(fd);

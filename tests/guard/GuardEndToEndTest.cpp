@@ -475,5 +475,28 @@ TEST_F(GuardEndToEnd, ScriptIsAskedAboutOnceNotAgainForItsInterpreter) {
   }
 }
 
+TEST_F(GuardEndToEnd, ConnectionsThatNeverRegisterAreClosed) {
+  StartGuard();
+  // Enough idle connections to fill every place the guard keeps.
+  std::vector<int> idle;
+  for (int i = 0; i < 20; ++i) {
+    const int fd = RawConnect(socket_);
+    if (fd >= 0) idle.push_back(fd);
+  }
+  ASSERT_FALSE(idle.empty());
+  const auto began = Clock::now();
+  for (const int fd : idle) {
+    pollfd p{fd, POLLIN, 0};
+    char c;
+    EXPECT_EQ(::poll(&p, 1, 15000), 1);
+    EXPECT_EQ(::recv(fd, &c, 1, MSG_DONTWAIT), 0) << "still open";
+    ::close(fd);
+  }
+  EXPECT_LT(SecondsSince(began), 15.0);
+  // The program can register afterwards.
+  ClientProcess client = LibraryClient(socket_, kStartAllowed);
+  EXPECT_EQ(client.Line(), "registered");
+}
+
 }  // namespace
 }  // namespace zq

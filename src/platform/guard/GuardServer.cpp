@@ -53,6 +53,7 @@ struct Client {
   GuardFrameReader reader;
   std::string output;
   bool closing = false;
+  Clock::time_point registerBy;
 };
 
 struct Held {
@@ -277,6 +278,7 @@ struct GuardServer::Impl {
       Client c;
       c.fd = fd;
       c.peerPid = cred.pid;
+      c.registerBy = Clock::now() + std::chrono::milliseconds(options.registerLimitMs);
       clients.emplace(fd, std::move(c));
     }
   }
@@ -370,16 +372,24 @@ struct GuardServer::Impl {
       ++it;
       if (due) Finish(id, true);
     }
+    for (auto& [fd, c] : clients) {
+      if (fd != registeredFd && c.registerBy <= now) c.closing = true;
+    }
     for (auto it = expected.begin(); it != expected.end();) {
       it = it->second.until <= now ? expected.erase(it) : std::next(it);
     }
   }
 
   int PollTimeoutMs() const {
-    if (held.empty()) return expected.empty() ? -1 : 5000;
-    auto first = held.begin()->second.deadline;
-    for (const auto& [id, h] : held) first = std::min(first, h.deadline);
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(first - Clock::now()).count();
+    std::optional<Clock::time_point> first;
+    const auto consider = [&first](Clock::time_point t) { first = first ? std::min(*first, t) : t; };
+    for (const auto& [id, h] : held) consider(h.deadline);
+    for (const auto& [fd, c] : clients) {
+      if (fd != registeredFd) consider(c.registerBy);
+    }
+    if (!expected.empty()) consider(Clock::now() + kInterpreterGrace);
+    if (!first) return -1;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*first - Clock::now()).count();
     return static_cast<int>(std::clamp<long long>(ms, 0, INT_MAX));
   }
 };
@@ -425,6 +435,7 @@ bool GuardServer::Run(int stopFd) {
       break;
     }
     s.ExpireHeld();
+    s.DropClosedClients();
     if (r <= 0) continue;
     if (fds[0].revents) break;
     if (fds[1].revents && !s.ReadEvents()) {

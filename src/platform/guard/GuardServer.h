@@ -21,6 +21,9 @@ struct GuardOptions {
   // A taken request the program has not answered by then is allowed, so no
   // start is held for ever.
   int decisionLimitMs = 120000;
+  // A connection that has not registered by then is closed, so idle
+  // connections cannot use up the places of the real program.
+  int registerLimitMs = 5000;
 };
 
 // Holds program starts (fanotify permission events) and asks the registered
