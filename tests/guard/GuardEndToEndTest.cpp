@@ -266,8 +266,9 @@ class GuardEndToEnd : public ::testing::Test {
   void SetUp() override {
     if (::geteuid() != 0) GTEST_SKIP() << "fanotify permission events need root";
     const char* programDir = std::getenv("ZQ_PROGRAM_DIR");
-    guardExe_ = std::string(programDir ? programDir : "") + "/zq-guard";
-    if (!programDir || ::access(guardExe_.c_str(), X_OK) != 0) GTEST_SKIP() << "zq-guard is not built";
+    guardExe_ = programDir ? std::string(programDir) + "/zq-guard" : "";
+    if (guardExe_.empty() || ::access(guardExe_.c_str(), X_OK) != 0) guardExe_ = ZQ_GUARD_EXE;
+    if (::access(guardExe_.c_str(), X_OK) != 0) GTEST_SKIP() << "zq-guard is not built";
     watched_ = std::filesystem::canonical(dir_.path()).string() + "/watched";
     std::filesystem::create_directory(watched_);
     program_ = watched_ + "/prog";
