@@ -430,6 +430,21 @@ TEST_F(GuardEndToEnd, SecondConnectionCanNeitherRegisterNorAnswer) {
   ::close(intruder);
 }
 
+TEST_F(GuardEndToEnd, RegistrationMustComeFromTheProcessItNames) {
+  StartGuard({"--any-client"});
+  const int fd = RawConnect(socket_);
+  ASSERT_GE(fd, 0);
+  GuardFrameReader reader;
+  // Claiming to be another process (here: our parent) is refused...
+  RawSend(fd, EncodeGuardNumberFrame(GuardFrameType::kRegister, 0, static_cast<uint32_t>(::getppid())));
+  auto result = RawRead(fd, reader, 5000);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->payload, std::string(1, '\0'));
+  // ...while the same connection naming itself is accepted.
+  EXPECT_TRUE(RawRegister(fd, reader));
+  ::close(fd);
+}
+
 TEST_F(GuardEndToEnd, OnlyTheConfiguredProgramMayRegister) {
   StartGuard({"--client-exe", "/bin/true"});
   ClientProcess client = LibraryClient(socket_, kStartBlocked);
