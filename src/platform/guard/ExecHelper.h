@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zq::guard {
+
+// Reads up to `length` bytes at `offset` of a file (fewer at its end).
+using FileReader = std::function<std::string(uint64_t offset, size_t length)>;
+
+// The file the kernel opens next while starting this one: the interpreter of
+// a "#!" script or the program interpreter (dynamic loader) of an ELF file.
+// "" when there is none or the file is not understood. The guard lets that
+// second open of the same start through once the first one was allowed, so
+// one start is asked about once.
+std::string ExecInterpreter(const FileReader& read);
+
+// The same for an open file descriptor.
+std::string ExecInterpreterOfFd(int fd);
+
+}  // namespace zq::guard
