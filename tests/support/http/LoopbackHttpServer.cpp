@@ -135,6 +135,9 @@ LoopbackHttpServer::LoopbackHttpServer() : impl_(std::make_unique<Impl>()) {
   d.server.Get(".*", [&d](const httplib::Request& req, httplib::Response& res) { d.Handle(req, res); });
   d.port = d.server.bind_to_any_port("127.0.0.1");
   d.thread = std::thread([&d] { d.server.listen_after_bind(); });
+  // Until the accept loop runs, stop() cannot reach it.
+  for (int i = 0; i < 5000 && !d.server.is_running(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() {
@@ -143,15 +146,8 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     impl_->stopping = true;
   }
   impl_->wake.notify_all();
-  // listen_after_bind may not have started its loop yet; stop until it has ended.
-  while (impl_->thread.joinable()) {
-    impl_->server.stop();
-    if (!impl_->server.is_running()) {
-      impl_->thread.join();
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  impl_->server.stop();
+  impl_->thread.join();
 }
 
 void LoopbackHttpServer::Serve(const std::string& path, HttpReply reply) {
