@@ -244,7 +244,6 @@ bool HttpGet::Open(const std::string& url, const HttpRequestOptions& options) {
   curl_easy_setopt(e, CURLOPT_HEADERDATA, &d);
   curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::OnBody);
   curl_easy_setopt(e, CURLOPT_WRITEDATA, &d);
-  d.buf.resize(kHighWater + kReceiveBlock);
   if (curl_multi_add_handle(d.multi, e) != CURLM_OK) return false;
   d.attached = true;
   d.lastActivity = Clock::now();

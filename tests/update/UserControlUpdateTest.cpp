@@ -210,6 +210,22 @@ TEST_F(Downloader, SilentServerFailsInitWithinTheLimitWhileYielding) {
   EXPECT_LT(probe.longestGap(), 100ms);
 }
 
+TEST_F(Downloader, CancelWhileWaitingForTheServerEndsInitQuietly) {
+  HttpReply r;
+  r.neverReply = true;
+  server.Serve("/never", r);
+  Point("/never");
+  int yields = 0;
+  YieldProbe probe([&] {
+    if (++yields == 3) control.CancelDownload();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(control.Init());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 300ms);
+  EXPECT_TRUE(errors.empty());
+  EXPECT_FALSE(control.DownloadActive());
+}
+
 TEST_F(Downloader, BodyThatFallsSilentEndsTheTransferWithoutReplacing) {
   HttpReply r = Body(5000);
   r.sendBytes = 1500;
