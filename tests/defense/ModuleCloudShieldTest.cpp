@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 
 #include "defense/ModuleCloudShield.h"
@@ -49,6 +50,11 @@ struct AnswerCase {
   HttpReply reply;
   const char* expected;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const AnswerCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class CloudAnswerTest : public CloudShield, public testing::WithParamInterface<AnswerCase> {};
 

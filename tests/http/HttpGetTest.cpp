@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -48,6 +49,11 @@ struct BodyCase {
   size_t expectBytes;
   HttpEnd expectEnd;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const BodyCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 HttpReply Reply(size_t size, HttpReply::Framing framing = HttpReply::Framing::kLength) {
   HttpReply r;

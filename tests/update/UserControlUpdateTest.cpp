@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,11 @@ struct TransferCase {
   std::vector<std::int64_t> progress;
   size_t bakBytes;  // left in the temporary file when not replaced
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TransferCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TransferTest : public Downloader, public testing::WithParamInterface<TransferCase> {};
 
