@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -383,6 +384,18 @@ TEST_F(Downloader, OneControlFetchesFilesOneAfterAnother) {
   EXPECT_EQ(dir.Read("Virus.dat"), PatternBody(3000));
   EXPECT_EQ(dir.Read("Second.dat"), PatternBody(10));
   EXPECT_FALSE(control.DownloadActive());
+}
+
+// An updated program file must still run: the replaced file keeps its mode.
+TEST_F(Downloader, ReplacedTargetKeepsItsPermissionBits) {
+  namespace fs = std::filesystem;
+  server.Serve("/f", Body(10));
+  dir.Write("Virus.dat", "old program");
+  fs::permissions(target, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  ASSERT_TRUE(Fetch("/f"));
+  EXPECT_EQ(dir.Read("Virus.dat"), PatternBody(10));
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
 }
 
 TEST_F(Downloader, TargetThatCannotBeReplacedKeepsTheNewContentInTheTemporaryFile) {
