@@ -5,10 +5,12 @@
 #include <curl/curl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/http/LoopbackHttpServer.h"
 #include "update/UserControlUpdate.h"
@@ -90,21 +92,32 @@ void BM_PlainCurl(benchmark::State& state) {
   Report(state);
 }
 
-BENCHMARK(BM_PlainCurl)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_StartUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_PlainCurl)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(3);
+BENCHMARK(BM_StartUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(3);
 
-// Keeps the speed of each benchmark to print the ratio at the end.
+// Keeps the speeds of each benchmark's runs to print the ratio of the medians
+// at the end; a shared machine makes single runs noisy.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const auto& run : runs) {
       const auto it = run.counters.find("MB/s");
-      if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-        speed_[run.run_name.function_name] = it->second;
+      if (it != run.counters.end() && run.run_type == Run::RT_Iteration) {
+        speeds_[run.run_name.function_name].push_back(it->second);
+      }
     }
   }
-  std::map<std::string, double> speed_;
+  double Median(const std::string& name) {
+    auto& v = speeds_[name];
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  }
+
+ private:
+  std::map<std::string, std::vector<double>> speeds_;
 };
 
 }  // namespace
@@ -113,11 +126,11 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto plain = reporter.speed_.find("BM_PlainCurl");
-  const auto ours = reporter.speed_.find("BM_StartUpdate");
-  if (plain != reporter.speed_.end() && ours != reporter.speed_.end() && plain->second > 0) {
-    std::printf("StartUpdate %.1f MB/s, plain libcurl %.1f MB/s, ratio %.2f\n", ours->second, plain->second,
-                ours->second / plain->second);
+  const double plain = reporter.Median("BM_PlainCurl");
+  const double ours = reporter.Median("BM_StartUpdate");
+  if (plain > 0 && ours > 0) {
+    std::printf("StartUpdate %.1f MB/s, plain libcurl %.1f MB/s, ratio %.2f (medians)\n", ours, plain,
+                ours / plain);
   }
   benchmark::Shutdown();
   return 0;
