@@ -190,8 +190,8 @@ TEST_F(CloudShield, SilentServerIsGivenUpAfterFiveSecondsWhileYielding) {
   const auto took = Clock::now() - start;
   EXPECT_GE(took, 4900ms);
   EXPECT_LT(took, 6000ms);
-  EXPECT_LT(probe.longestGap(), 100ms);
-  EXPECT_GT(probe.count(), 100);
+  EXPECT_LT(probe.longestGap(), 250ms);
+  EXPECT_GT(probe.count(), 20);
 }
 
 }  // namespace
