@@ -7,8 +7,12 @@
 
 namespace zq {
 
-QRgb ToQRgb(Colour colour) { return qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
-Colour FromQRgb(QRgb rgb) { return Rgb(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+QRgb ToQRgb(Colour colour) {
+  return qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour));
+}
+Colour FromQRgb(QRgb rgb) {
+  return Rgb(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
 
 void ButtonCanvas::Resize(int width, int height) {
   width = std::max(width, 0);
@@ -76,7 +80,9 @@ void ButtonCanvas::DrawLine(int x1, int y1, int x2, int y2, Colour colour) {
   }
 }
 
-void ButtonCanvas::DrawPixel(int x, int y, Colour colour) { Put(x, y, ToQRgb(colour)); }
+void ButtonCanvas::DrawPixel(int x, int y, Colour colour) {
+  Put(x, y, ToQRgb(colour));
+}
 
 void ButtonCanvas::DrawRoundFrame(Colour lineColour, Colour cornerColour) {
   const int w = W();
@@ -124,9 +130,13 @@ void ButtonCanvas::DrawFocusRect(const EdgeRect& rect, Colour colour) {
   }
 }
 
-int ButtonCanvas::TextWidth(const QString& text) const { return QFontMetrics(font_).horizontalAdvance(text); }
+int ButtonCanvas::TextWidth(const QString& text) const {
+  return QFontMetrics(font_).horizontalAdvance(text);
+}
 
-int ButtonCanvas::LineHeight() const { return QFontMetrics(font_).height(); }
+int ButtonCanvas::LineHeight() const {
+  return QFontMetrics(font_).height();
+}
 
 void ButtonCanvas::DrawText(const QString& text, const EdgeRect& rect, int qtFlags, Colour colour) {
   if (image_.isNull() || text.isEmpty()) return;

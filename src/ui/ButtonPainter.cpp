@@ -67,15 +67,17 @@ QChar AccessKeyOf(const QString& caption) {
 
 namespace button_detail {
 
-int PaintContext::CaptionLines() const { return W > 0 ? canvas.TextWidth(p.caption) / W + 1 : 1; }
+int PaintContext::CaptionLines() const {
+  return W > 0 ? canvas.TextWidth(p.caption) / W + 1 : 1;
+}
 
 void PaintContext::CaptionNormal(Colour colour) {
   if (canvas.TextWidth(p.caption) <= W) {
     // A single-line caption is centred in the full height, whatever an
     // earlier wrapped caption left in the rectangle.
     s.textRect.top = 0;
-    canvas.DrawText(p.caption, s.textRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs,
-                    colour);
+    canvas.DrawText(p.caption, s.textRect,
+                    Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs, colour);
     return;
   }
   s.textRect.top = (H - canvas.LineHeight() * CaptionLines()) / 2;
@@ -128,7 +130,8 @@ void Style1Normal(PaintContext& ctx) {
     const Colour base = ShiftColor(ctx.d.face, 48, ShiftMode::Proportional);
     const float k = 25.0f / static_cast<float>(H);
     for (int i = 1; i <= H - 2; ++i) {
-      c.DrawLine(0, i, W, i, ShiftColor(base, -RoundEven(k * static_cast<float>(i)), ShiftMode::Proportional));
+      c.DrawLine(0, i, W, i,
+                 ShiftColor(base, -RoundEven(k * static_cast<float>(i)), ShiftMode::Proportional));
     }
   } else if (ctx.p.xpType == 1) {
     c.DrawFadeToWhite(198, 197, 215, H - 2, 1, -1);
@@ -172,7 +175,8 @@ void Style1Pressed(PaintContext& ctx) {
     c.DrawFadeToWhite(171, 170, 188, 1, H - 2, 1);
   } else if (ctx.p.xpType == 2) {
     const float k = 15.0f / static_cast<float>(H);
-    const Colour base = ShiftColor(ShiftColor(ctx.d.face, 48, ShiftMode::Proportional), -32, ShiftMode::Proportional);
+    const Colour base =
+        ShiftColor(ShiftColor(ctx.d.face, 48, ShiftMode::Proportional), -32, ShiftMode::Proportional);
     for (int i = 1; i <= H; ++i) {
       c.DrawLine(0, H - i, W, H - i,
                  ShiftColor(base, -RoundEven(k * static_cast<float>(i)), ShiftMode::Proportional));
@@ -205,7 +209,8 @@ void PaintStyle1(PaintContext& ctx) {
 
 }  // namespace button_detail
 
-void PaintButton(ButtonCanvas& canvas, const ButtonProperties& p, const DerivedColours& d, ButtonPaintState& s) {
+void PaintButton(ButtonCanvas& canvas, const ButtonProperties& p, const DerivedColours& d,
+                 ButtonPaintState& s) {
   const int W = canvas.W();
   const int H = canvas.H();
   if (H == 0) return;

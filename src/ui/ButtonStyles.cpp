@@ -6,10 +6,14 @@
 namespace zq::button_detail {
 namespace {
 
-float Clamp255(float value) { return std::clamp(value, 0.0f, 255.0f); }
+float Clamp255(float value) {
+  return std::clamp(value, 0.0f, 255.0f);
+}
 
 // Per-component step; a zero span divides to no step at all.
-float Step(int from, int to, float span) { return span == 0.0f ? 0.0f : static_cast<float>(to - from) / span; }
+float Step(int from, int to, float span) {
+  return span == 0.0f ? 0.0f : static_cast<float>(to - from) / span;
+}
 
 struct Accumulator {
   float r, g, b;
@@ -111,7 +115,8 @@ void Style2Disabled(PaintContext& ctx) {
     ctx.CaptionPressed(ctx.d.highlight);
   } else {
     ctx.s.pressedTextRect.top = (ctx.H - c.LineHeight() * ctx.CaptionLines()) / 2 + 2;
-    c.DrawText(ctx.p.caption, ctx.s.textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, ctx.d.highlight);
+    c.DrawText(ctx.p.caption, ctx.s.textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+               ctx.d.highlight);
   }
 }
 
@@ -181,10 +186,11 @@ void PaintStyle3Looks(PaintContext& ctx) {
     ctx.canvas.DrawRoundFrame(Rgb(204, 204, 202), Rgb(204, 204, 202));
     ctx.CaptionNormal(Rgb(171, 168, 153));
   } else if (ctx.s.visualState == 0) {
-    DrawSheenGradient(ctx, p.midColor, scheme1 ? Rgb(183, 183, 183) : Rgb(1, 109, 1), p.endColor, p.percent, false);
+    DrawSheenGradient(ctx, p.midColor, scheme1 ? Rgb(183, 183, 183) : Rgb(1, 109, 1), p.endColor, p.percent,
+                      false);
     if (ctx.s.hover) {
-      DrawSheenGradient(ctx, p.mouseMoveMidColor, scheme1 ? Rgb(82, 134, 182) : Rgb(1, 109, 1), p.mouseMoveEndColor,
-                        p.percent, false);
+      DrawSheenGradient(ctx, p.mouseMoveMidColor, scheme1 ? Rgb(82, 134, 182) : Rgb(1, 109, 1),
+                        p.mouseMoveEndColor, p.percent, false);
     }
     if (ctx.DefaultOrFocused()) ctx.Focus();
     ctx.CaptionNormal(ctx.d.text);
@@ -253,8 +259,8 @@ void PaintStyle4Looks(PaintContext& ctx) {
     ctx.CaptionNormal(Rgb(171, 168, 153));
   } else if (ctx.s.visualState == 0) {
     const bool hover = ctx.s.hover;
-    DrawGlassGradient(ctx, hover ? p.mouseMoveMidColor : p.midColor, frame, hover ? p.mouseMoveEndColor : p.endColor,
-                      p.percent);
+    DrawGlassGradient(ctx, hover ? p.mouseMoveMidColor : p.midColor, frame,
+                      hover ? p.mouseMoveEndColor : p.endColor, p.percent);
     if (ctx.DefaultOrFocused()) ctx.Focus();
     ctx.CaptionNormal(ctx.d.text);
   } else if (ctx.s.visualState == 2) {
@@ -291,8 +297,9 @@ void PaintStyle5Looks(PaintContext& ctx) {
     ctx.CaptionNormal(ctx.d.text);
   } else if (ctx.s.visualState == 2) {
     const Colour cap = Rgb(250, 250, 250);
-    const Colour fill = p.colorScheme == 3 ? ShiftColorCapped(p.officeXpMousemoveFillColor, -40, -30, -15, cap)
-                                           : ShiftColorCapped(p.officeXpMousemoveFillColor, -30, -30, -60, cap);
+    const Colour fill = p.colorScheme == 3
+                            ? ShiftColorCapped(p.officeXpMousemoveFillColor, -40, -30, -15, cap)
+                            : ShiftColorCapped(p.officeXpMousemoveFillColor, -30, -30, -60, cap);
     FlatBox(ctx, p.officeXpMousemoveFrameColor, fill);
     ctx.CaptionPressed(ctx.d.text);
     if (ctx.s.hasFocus) ctx.Focus();
@@ -311,8 +318,14 @@ void PaintStyle2(PaintContext& ctx) {
   }
 }
 
-void PaintStyle3(PaintContext& ctx) { PaintStyle3Looks(ctx); }
-void PaintStyle4(PaintContext& ctx) { PaintStyle4Looks(ctx); }
-void PaintStyle5(PaintContext& ctx) { PaintStyle5Looks(ctx); }
+void PaintStyle3(PaintContext& ctx) {
+  PaintStyle3Looks(ctx);
+}
+void PaintStyle4(PaintContext& ctx) {
+  PaintStyle4Looks(ctx);
+}
+void PaintStyle5(PaintContext& ctx) {
+  PaintStyle5Looks(ctx);
+}
 
 }  // namespace zq::button_detail

@@ -31,7 +31,8 @@ Colour ShiftColor(Colour colour, int amount, ShiftMode mode) {
 }
 
 Colour ShiftColorCapped(Colour colour, int dRed, int dGreen, int dBlue, Colour cap) {
-  return Rgb(std::clamp(RedOf(colour) + dRed, 0, RedOf(cap)), std::clamp(GreenOf(colour) + dGreen, 0, GreenOf(cap)),
+  return Rgb(std::clamp(RedOf(colour) + dRed, 0, RedOf(cap)),
+             std::clamp(GreenOf(colour) + dGreen, 0, GreenOf(cap)),
              std::clamp(BlueOf(colour) + dBlue, 0, BlueOf(cap)));
 }
 

@@ -9,9 +9,15 @@ using Colour = uint32_t;
 
 // Components outside 0..255 are clamped, as the colour constructor does.
 Colour Rgb(int red, int green, int blue);
-inline int RedOf(Colour c) { return static_cast<int>(c % 256); }
-inline int GreenOf(Colour c) { return static_cast<int>((c / 256) % 256); }
-inline int BlueOf(Colour c) { return static_cast<int>((c / 65536) % 256); }
+inline int RedOf(Colour c) {
+  return static_cast<int>(c % 256);
+}
+inline int GreenOf(Colour c) {
+  return static_cast<int>((c / 256) % 256);
+}
+inline int BlueOf(Colour c) {
+  return static_cast<int>((c / 65536) % 256);
+}
 
 // Round to the nearest integer, ties to even (the rounding of every
 // single-precision-to-integer conversion in the painting rules).

@@ -51,7 +51,8 @@ short VbShift(Qt::KeyboardModifiers modifiers) {
 
 // Key codes as the forms know them (the Windows virtual-key numbers).
 short VbKeyCode(int key) {
-  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space) {
+  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) ||
+      key == Qt::Key_Space) {
     return static_cast<short>(key);
   }
   switch (key) {
@@ -98,7 +99,9 @@ short VbKeyCode(int key) {
   return 0;
 }
 
-QVariant ColourValue(Colour colour) { return QVariant::fromValue<qint64>(colour); }
+QVariant ColourValue(Colour colour) {
+  return QVariant::fromValue<qint64>(colour);
+}
 Colour ColourFrom(const QVariant& value, Colour fallback) {
   bool ok = false;
   const qint64 v = value.toLongLong(&ok);
@@ -115,13 +118,16 @@ int IntFrom(const QVariant& value, int fallback) {
 QRegion MakeButtonRegion(int buttonType, int W, int H) {
   QRegion region(0, 0, W, H);
   if (buttonType != 3 && buttonType != 4) return region;
-  const QRect cuts[] = {QRect(0, 0, 2, 1),     QRect(0, H - 1, 2, 1), QRect(W - 2, 0, 2, 1), QRect(W - 2, H - 1, 2, 1),
-                        QRect(0, 1, 1, 1),     QRect(0, H - 2, 1, 1), QRect(W - 1, 1, 1, 1), QRect(W - 1, H - 2, 1, 1)};
+  const QRect cuts[] = {QRect(0, 0, 2, 1),         QRect(0, H - 1, 2, 1),    QRect(W - 2, 0, 2, 1),
+                        QRect(W - 2, H - 1, 2, 1), QRect(0, 1, 1, 1),        QRect(0, H - 2, 1, 1),
+                        QRect(W - 1, 1, 1, 1),     QRect(W - 1, H - 2, 1, 1)};
   for (const QRect& cut : cuts) region -= cut;
   return region;
 }
 
-void Command::SetPointerSource(std::function<QPoint()> source) { PointerSource() = std::move(source); }
+void Command::SetPointerSource(std::function<QPoint()> source) {
+  PointerSource() = std::move(source);
+}
 
 Command::Command(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
@@ -215,7 +221,8 @@ void Command::WriteProperties(PropertyBag& bag) const {
   bag.WriteProperty("MouseDownEndColor", ColourValue(p_.mouseDownEndColor), ColourValue(d.mouseDownEndColor));
   bag.WriteProperty("MouseDownMidColor", ColourValue(p_.mouseDownMidColor), ColourValue(d.mouseDownMidColor));
   bag.WriteProperty("OfficeXpFillColor", ColourValue(p_.officeXpFillColor), ColourValue(d.officeXpFillColor));
-  bag.WriteProperty("OfficeXpFrameColor", ColourValue(p_.officeXpFrameColor), ColourValue(d.officeXpFrameColor));
+  bag.WriteProperty("OfficeXpFrameColor", ColourValue(p_.officeXpFrameColor),
+                    ColourValue(d.officeXpFrameColor));
   bag.WriteProperty("OfficeXpMousemoveFillColor", ColourValue(p_.officeXpMousemoveFillColor),
                     ColourValue(d.officeXpMousemoveFillColor));
   bag.WriteProperty("OfficeXpMousemoveFrameColor", ColourValue(p_.officeXpMousemoveFrameColor),
@@ -258,9 +265,13 @@ void Command::SetFont(const QFont& font) {
   DrawButton(paint_.visualState, true);
 }
 
-quintptr Command::HWnd() const { return static_cast<quintptr>(internalWinId()); }
+quintptr Command::HWnd() const {
+  return static_cast<quintptr>(internalWinId());
+}
 
-int Command::SetHWnd(qint32) { return kErrorReadOnlyAtRunTime; }
+int Command::SetHWnd(qint32) {
+  return kErrorReadOnlyAtRunTime;
+}
 
 void Command::SetButtonType(int type) {
   p_.buttonType = type;
@@ -296,7 +307,9 @@ void Command::SetDefault(bool isDefault) {
   DrawButton(paint_.visualState, true);
 }
 
-void Command::ApplyScheme() { SetSchemeColors(p_, colours_); }
+void Command::ApplyScheme() {
+  SetSchemeColors(p_, colours_);
+}
 
 void Command::ApplyAccessKey() {
   if (shortcutId_ != 0) {
@@ -399,7 +412,9 @@ void Command::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, canvas_.Image());
 }
 
-void Command::resizeEvent(QResizeEvent*) { HandleResize(); }
+void Command::resizeEvent(QResizeEvent*) {
+  HandleResize();
+}
 
 void Command::mousePressEvent(QMouseEvent* event) {
   suppressClick_ = false;

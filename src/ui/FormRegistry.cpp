@@ -29,7 +29,9 @@ bool RegisterForm(const std::string& window, FormFactory factory) {
   return true;
 }
 
-bool IsFormRegistered(std::string_view window) { return Factories().find(window) != Factories().end(); }
+bool IsFormRegistered(std::string_view window) {
+  return Factories().find(window) != Factories().end();
+}
 
 std::vector<SkinnedWindow*> LiveForms(std::string_view window) {
   std::vector<SkinnedWindow*> out;
@@ -69,8 +71,12 @@ void ReSkinAllForms() {
 }
 
 namespace FormRegistryDetail {
-void AddLive(SkinnedWindow* window) { Live().push_back(window); }
-void RemoveLive(SkinnedWindow* window) { std::erase(Live(), window); }
+void AddLive(SkinnedWindow* window) {
+  Live().push_back(window);
+}
+void RemoveLive(SkinnedWindow* window) {
+  std::erase(Live(), window);
+}
 }  // namespace FormRegistryDetail
 
 }  // namespace zq

@@ -32,8 +32,9 @@ FormSkin::FormSkin(QWidget* parent) : SkinnedWindow("FormSkin", parent) {
   comboSkin_->setGeometry(panel.x + 86, panel.y + 34, panel.width - 86 - 20, 22);
   commandOK_ = new Command(QStringLiteral("确定"), this);
   commandOK_->setObjectName(QStringLiteral("CommandOK"));
-  commandOK_->setGeometry(width() - 8 - 8 - 65, height() - kFooterHeight + (kFooterHeight - kButtonHeight) / 2 - 2,
-                          65, kButtonHeight);
+  commandOK_->setGeometry(width() - 8 - 8 - 65,
+                          height() - kFooterHeight + (kFooterHeight - kButtonHeight) / 2 - 2, 65,
+                          kButtonHeight);
   connect(commandOK_, &Command::Click, this, &FormSkin::OnOk);
 }
 
@@ -49,9 +50,8 @@ void FormSkin::InitSkins(const QString& folder, const QString& pattern) {
   QDir dir(base);
   // "*.*" matched every name on the original platform, dotted or not.
   const QString filter = pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
-  const QStringList entries = dir.entryList(QStringList{filter}, QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                                     QDir::NoDotAndDotDot,
-                                            QDir::Name);
+  const QStringList entries = dir.entryList(
+      QStringList{filter}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
   for (const QString& entry : entries) {
     Yield();
     if (entry.startsWith(QLatin1Char('.'))) continue;

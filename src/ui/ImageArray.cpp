@@ -47,7 +47,9 @@ void ImageArray::mouseMoveEvent(QMouseEvent* event) {
   if (rect().contains(event->position().toPoint())) emit MouseMove(visible_);
 }
 
-void ImageArray::mousePressEvent(QMouseEvent* event) { emit MouseDown(visible_, event->button()); }
+void ImageArray::mousePressEvent(QMouseEvent* event) {
+  emit MouseDown(visible_, event->button());
+}
 
 void ImageArray::mouseReleaseEvent(QMouseEvent* event) {
   const int index = visible_;

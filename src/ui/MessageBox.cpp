@@ -38,9 +38,15 @@ MessageAnswer ShowMessage(QWidget* parent, const QString& text, MessageButtons b
 }
 
 namespace MessageBoxHook {
-void SetNextAnswer(MessageAnswer answer) { Hook().next.push_back(answer); }
-void SetStandingAnswer(std::optional<MessageAnswer> answer) { Hook().standing = answer; }
-const std::vector<QString>& AskedTexts() { return Hook().asked; }
+void SetNextAnswer(MessageAnswer answer) {
+  Hook().next.push_back(answer);
+}
+void SetStandingAnswer(std::optional<MessageAnswer> answer) {
+  Hook().standing = answer;
+}
+const std::vector<QString>& AskedTexts() {
+  return Hook().asked;
+}
 void Reset() {
   Hook().next.clear();
   Hook().asked.clear();

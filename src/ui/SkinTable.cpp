@@ -5,7 +5,9 @@
 namespace zq {
 namespace {
 
-SkinImageArray ExitImages() { return {"ImageExit", {"Exit0.bmp", "Exit1.bmp", "Exit2.bmp"}}; }
+SkinImageArray ExitImages() {
+  return {"ImageExit", {"Exit0.bmp", "Exit1.bmp", "Exit2.bmp"}};
+}
 
 std::vector<SkinWindowEntry> BuildTable() {
   return {
@@ -79,10 +81,13 @@ const std::vector<std::string>& SkinFileNames() {
 }
 
 const std::vector<const char*>& ReSkinOrder() {
-  static const std::vector<const char*> order = {
-      "FormVevezoRezezad", "FormAlertMessage", "FormAlertVirus", "FormBlackAndWhiteList", "FormQuarantine",
-      "FormRightClickScanResult", "FormScan", "FormScanFinish", "FormSelectFolders", "FormSetting",
-      "FormSkin", "FormUpdate", "FormAbout"};
+  static const std::vector<const char*> order = {"FormVevezoRezezad", "FormAlertMessage",
+                                                 "FormAlertVirus",    "FormBlackAndWhiteList",
+                                                 "FormQuarantine",    "FormRightClickScanResult",
+                                                 "FormScan",          "FormScanFinish",
+                                                 "FormSelectFolders", "FormSetting",
+                                                 "FormSkin",          "FormUpdate",
+                                                 "FormAbout"};
   return order;
 }
 

@@ -19,13 +19,16 @@ namespace {
 
 WindowLayout LayoutOf(const char* windowName) {
   if (const WindowLayout* layout = FindWindowLayout(windowName)) return *layout;
-  return WindowLayout{windowName, "", 320, 240, -1, true, CloseAction::Close, PixelRect{8, 36, 304, 196}, false};
+  return WindowLayout{windowName, "", 320, 240, -1, true, CloseAction::Close, PixelRect{8, 36, 304, 196},
+                      false};
 }
 
 }  // namespace
 
 SkinnedWindow::SkinnedWindow(const char* windowName, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), name_(windowName), layout_(LayoutOf(windowName)) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      name_(windowName),
+      layout_(LayoutOf(windowName)) {
   setObjectName(QString::fromUtf8(windowName));
   setWindowTitle(QString::fromUtf8(layout_.title));
   setFixedSize(layout_.width, layout_.height);
@@ -43,9 +46,11 @@ SkinnedWindow::SkinnedWindow(const char* windowName, QWidget* parent)
   }
   if (ImageArray* close = CloseImages()) {
     if (layout_.closeLeftTwips >= 0) {
-      close->setGeometry(TwipsToPixels(layout_.closeLeftTwips), 0, kExitImageSize.width, kExitImageSize.height);
-      const ReleaseRule rule =
-          layout_.closeAction == CloseAction::HideOnPressed ? ReleaseRule::OnlyWhilePressed : ReleaseRule::Always;
+      close->setGeometry(TwipsToPixels(layout_.closeLeftTwips), 0, kExitImageSize.width,
+                         kExitImageSize.height);
+      const ReleaseRule rule = layout_.closeAction == CloseAction::HideOnPressed
+                                   ? ReleaseRule::OnlyWhilePressed
+                                   : ReleaseRule::Always;
       WireThreeStateImage(close, rule, [this] { RunCloseAction(); });
     } else {
       close->hide();
@@ -54,7 +59,9 @@ SkinnedWindow::SkinnedWindow(const char* windowName, QWidget* parent)
   FormRegistryDetail::AddLive(this);
 }
 
-SkinnedWindow::~SkinnedWindow() { FormRegistryDetail::RemoveLive(this); }
+SkinnedWindow::~SkinnedWindow() {
+  FormRegistryDetail::RemoveLive(this);
+}
 
 void SkinnedWindow::Load() {
   ReSkinMe();
@@ -175,7 +182,9 @@ void SkinnedWindow::mouseMoveEvent(QMouseEvent* event) {
   if (event->buttons() == Qt::NoButton) BackgroundMouseMove();
 }
 
-void SkinnedWindow::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void SkinnedWindow::mouseReleaseEvent(QMouseEvent*) {
+  dragging_ = false;
+}
 
 void SkinnedWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);

@@ -17,7 +17,9 @@ std::string& CurrentName() {
   return name;
 }
 
-QString ToQ(const std::string& text) { return QString::fromStdString(text); }
+QString ToQ(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 bool IsSafeSkinName(const std::string& skin) {
   return !skin.empty() && skin != "." && skin != ".." && skin.find(kPathSeparator) == std::string::npos &&
@@ -39,10 +41,16 @@ QString FindSkinFile(const std::string& skin, const std::string& file) {
 
 }  // namespace
 
-const std::string& CurrentSkinName() { return CurrentName(); }
-void SetCurrentSkinName(const std::string& name) { CurrentName() = name; }
+const std::string& CurrentSkinName() {
+  return CurrentName();
+}
+void SetCurrentSkinName(const std::string& name) {
+  CurrentName() = name;
+}
 
-std::string SkinFolder() { return GetAppFilePath(std::string("Skin") + kPathSeparator); }
+std::string SkinFolder() {
+  return GetAppFilePath(std::string("Skin") + kPathSeparator);
+}
 
 std::string SkinFilePath(const std::string& skin, const std::string& file) {
   return SkinFolder() + skin + kPathSeparator + file;
@@ -99,7 +107,9 @@ std::string LoadStartupSkinName() {
   return name;
 }
 
-QPixmap LoadSkinPicture(const std::string& file) { return LoadSkinPicture(CurrentSkinName(), file); }
+QPixmap LoadSkinPicture(const std::string& file) {
+  return LoadSkinPicture(CurrentSkinName(), file);
+}
 
 QPixmap LoadSkinPicture(const std::string& skin, const std::string& file) {
   if (!IsSafeSkinName(skin)) return {};

@@ -8,8 +8,8 @@ namespace zq {
 QString ProgramFontFamily() {
   static const QString family = [] {
     const QStringList installed = QFontDatabase::families();
-    for (const QString& wanted : {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
-                                  QStringLiteral("文泉驿微米黑")}) {
+    for (const QString& wanted : {QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                                  QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("文泉驿微米黑")}) {
       if (installed.contains(wanted, Qt::CaseInsensitive)) return wanted;
     }
     return QStringLiteral("WenQuanYi Micro Hei");

@@ -7,8 +7,12 @@ namespace zq {
 
 // Positions in the window layouts are in twips, 15 to the pixel.
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int TwipsToPixels(int twips) { return twips / kTwipsPerPixel; }
-constexpr int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+constexpr int TwipsToPixels(int twips) {
+  return twips / kTwipsPerPixel;
+}
+constexpr int PixelsToTwips(int pixels) {
+  return pixels * kTwipsPerPixel;
+}
 
 struct PixelSize {
   int width;
@@ -38,11 +42,11 @@ inline constexpr int kFooterHeight = 44;
 inline constexpr int kButtonHeight = 25;
 
 enum class CloseAction {
-  None,              // no close image
-  HideOnPressed,     // hide; a release counts only while the pressed image shows
-  Hide,              // hide the window
-  Close,             // close (unload) the window
-  Custom,            // the window decides (the alert's close is its "忽略")
+  None,           // no close image
+  HideOnPressed,  // hide; a release counts only while the pressed image shows
+  Hide,           // hide the window
+  Close,          // close (unload) the window
+  Custom,         // the window decides (the alert's close is its "忽略")
 };
 
 // One skinned window: its size in pixels, where its close images sit, how it
