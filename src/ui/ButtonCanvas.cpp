@@ -17,13 +17,15 @@ Colour FromQRgb(QRgb rgb) {
 void ButtonCanvas::Resize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (width == W() && height == H() && !image_.isNull()) return;
-  image_ = QImage(width, height, QImage::Format_RGB32);
-  image_.fill(Qt::black);
+  if (width == width_ && height == height_ && (!image_.isNull() || width * height == 0)) return;
+  width_ = width;
+  height_ = height;
+  image_ = width > 0 && height > 0 ? QImage(width, height, QImage::Format_RGB32) : QImage();
+  if (!image_.isNull()) image_.fill(Qt::black);
 }
 
 bool ButtonCanvas::PixelAt(int x, int y, Colour* colour) const {
-  if (x < 0 || y < 0 || x >= W() || y >= H()) return false;
+  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return false;
   *colour = FromQRgb(image_.pixel(x, y));
   return true;
 }
@@ -34,7 +36,7 @@ Colour ButtonCanvas::Pixel(int x, int y) const {
 }
 
 void ButtonCanvas::Put(int x, int y, QRgb rgb) {
-  if (x < 0 || y < 0 || x >= W() || y >= H()) return;
+  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
   reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = rgb;
 }
 

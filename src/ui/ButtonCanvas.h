@@ -22,8 +22,8 @@ struct EdgeRect {
 class ButtonCanvas {
  public:
   void Resize(int width, int height);
-  int W() const { return image_.width(); }
-  int H() const { return image_.height(); }
+  int W() const { return width_; }
+  int H() const { return height_; }
   const QImage& Image() const { return image_; }
 
   // Colour of one pixel; nullopt outside the surface.
@@ -57,6 +57,8 @@ class ButtonCanvas {
   void Put(int x, int y, QRgb rgb);
   QImage image_;
   QFont font_;
+  int width_ = 0;
+  int height_ = 0;
 };
 
 QRgb ToQRgb(Colour colour);

@@ -76,6 +76,7 @@ void PaintContext::CaptionNormal(Colour colour) {
     // A single-line caption is centred in the full height, whatever an
     // earlier wrapped caption left in the rectangle.
     s.textRect.top = 0;
+    s.pressedTextRect.top = 2;
     canvas.DrawText(p.caption, s.textRect,
                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs, colour);
     return;
@@ -86,6 +87,7 @@ void PaintContext::CaptionNormal(Colour colour) {
 
 void PaintContext::CaptionPressed(Colour colour) {
   if (canvas.TextWidth(p.caption) <= W) {
+    s.textRect.top = 0;
     s.pressedTextRect.top = 2;
     canvas.DrawText(p.caption, s.pressedTextRect,
                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs, colour);

@@ -213,7 +213,8 @@ void Command::WriteProperties(PropertyBag& bag) const {
   bag.WriteProperty("ColorScheme", p_.colorScheme, d.colorScheme);
   bag.WriteProperty("ShowFocusRect", p_.showFocusRect, d.showFocusRect);
   bag.WriteProperty("rectcolor", ColourValue(p_.rectColor), ColourValue(d.rectColor));
-  bag.WriteProperty("Percent", static_cast<short>(p_.percent), static_cast<short>(d.percent));
+  bag.WriteProperty("Percent", QVariant::fromValue<short>(static_cast<short>(p_.percent)),
+                    QVariant::fromValue<short>(static_cast<short>(d.percent)));
   bag.WriteProperty("MidColor", ColourValue(p_.midColor), ColourValue(d.midColor));
   bag.WriteProperty("EndColor", ColourValue(p_.endColor), ColourValue(d.endColor));
   bag.WriteProperty("MouseMoveEndColor", ColourValue(p_.mouseMoveEndColor), ColourValue(d.mouseMoveEndColor));
@@ -335,7 +336,17 @@ void Command::HandleResize() {
   DrawButton(paint_.visualState, true);
 }
 
+const ButtonCanvas& Command::Surface() const {
+  const_cast<Command*>(this)->EnsureSized();
+  return canvas_;
+}
+
+void Command::EnsureSized() {
+  if (canvas_.W() != width() || canvas_.H() != height()) HandleResize();
+}
+
 void Command::DrawButton(int state, bool force) {
+  EnsureSized();
   if (!force && p_.caption == lastCaption_ && state == paint_.visualState) return;
   if (canvas_.H() == 0 || canvas_.W() == 0) return;
   paint_.visualState = state;
@@ -417,6 +428,9 @@ void Command::resizeEvent(QResizeEvent*) {
 }
 
 void Command::mousePressEvent(QMouseEvent* event) {
+  // The press that opens a double click is followed by the double-click
+  // event, which does the pressing.
+  if (event->button() == Qt::LeftButton && (event->flags() & Qt::MouseEventCreatedDoubleClick)) return;
   suppressClick_ = false;
   const QPointF pos = event->position();
   OnMouseDown(VbButton(event->button()), VbShift(event->modifiers()), static_cast<float>(pos.x()),

@@ -97,7 +97,9 @@ class Command : public QWidget {
   bool IsHover() const { return paint_.hover; }
   bool HasFocusFlag() const { return paint_.hasFocus; }
   bool HoverTimerActive() const { return timer1_.isActive(); }
-  const ButtonCanvas& Surface() const { return canvas_; }
+  // The surface at the widget's current size (a hidden widget gets its
+  // resize event only when shown, so the size is caught up here).
+  const ButtonCanvas& Surface() const;
   const ButtonPaintState& PaintState() const { return paint_; }
   int RepaintCount() const { return repaintCount_; }
 
@@ -134,6 +136,7 @@ class Command : public QWidget {
   void ApplyScheme();
   void ApplyAccessKey();
   void HandleResize();
+  void EnsureSized();
   void OnClick();
   void OnMouseDown(short button, short shift, float x, float y);
   void OnMouseUp(short button, short shift, float x, float y);

@@ -48,14 +48,18 @@ void ImageArray::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ImageArray::mousePressEvent(QMouseEvent* event) {
+  pressed_ = true;
   emit MouseDown(visible_, event->button());
 }
 
 void ImageArray::mouseReleaseEvent(QMouseEvent* event) {
   const int index = visible_;
   const bool over = rect().contains(event->position().toPoint());
+  // A click is a press and a release on the image.
+  const bool click = pressed_ && over && event->button() == Qt::LeftButton;
+  pressed_ = false;
   emit MouseUp(index, event->button(), over);
-  if (over && event->button() == Qt::LeftButton) emit Click(index);
+  if (click) emit Click(index);
 }
 
 }  // namespace zq

@@ -39,6 +39,7 @@ class ImageArray : public QWidget {
   void FitToPicture();
   std::vector<QPixmap> pictures_;
   int visible_ = 0;
+  bool pressed_ = false;
 };
 
 }  // namespace zq
