@@ -27,6 +27,8 @@ class Command : public QWidget {
 
  public:
   explicit Command(QWidget* parent = nullptr);
+  // A button as this program's forms have it: the caption, XpType 3, 57 by
+  // 25 pixels (forms widen it to 65, 73, 81 or 89).
   Command(const QString& caption, QWidget* parent);
 
   // A new instance as the form designer makes it (caption = the instance's name).
