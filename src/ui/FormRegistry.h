@@ -15,6 +15,8 @@ using FormFactory = std::function<SkinnedWindow*()>;
 // Each window kind registers itself, from its own source file:
 //   static const FormRegistrar kRegistrar("FormSkin", [] { return new FormSkin; });
 // ReSkinAllForms creates the registered kinds it needs and skips the others.
+// The libraries are static: a registrar runs only when its file is linked,
+// that is when the program refers to the form's class somewhere.
 bool RegisterForm(const std::string& window, FormFactory factory);
 bool IsFormRegistered(std::string_view window);
 

@@ -7,8 +7,11 @@
 #include "ButtonGallery.h"
 #include "SkinPreview.h"
 #include "platform/ProgramFolder.h"
+#include "ui/FormRegistry.h"
 #include "ui/FormSkin.h"
 #include "ui/MessageBox.h"
+#include "ui/SkinTable.h"
+#include "ui/SkinnedWindow.h"
 #include "ui/Skins.h"
 
 namespace {
@@ -35,6 +38,10 @@ int main(int argc, char** argv) {
   const QString outDir = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(outDir);
   zq::MessageBoxHook::SetStandingAnswer(zq::MessageAnswer::Ok);
+  // Windows register themselves from their own files; naming each class here
+  // makes sure its file is linked into this program. Later windows add theirs.
+  const std::vector<const QMetaObject*> windows = {&zq::FormSkin::staticMetaObject};
+  (void)windows;
 
   bool ok = Save(RenderButtonGallery(), outDir, QStringLiteral("buttons"));
   for (const char* skin : {"经典蓝", "翡翠绿"}) {
@@ -45,9 +52,14 @@ int main(int argc, char** argv) {
       continue;
     }
     zq::SetCurrentSkinName(skin);
-    zq::FormSkin form;
-    form.Load();
-    ok &= Save(form.grab().toImage(), outDir, QStringLiteral("FormSkin-") + tag);
+    // Every window that has registered itself, as it looks in this skin.
+    for (const zq::SkinWindowEntry& entry : zq::SkinTable()) {
+      if (!zq::IsFormRegistered(entry.window)) continue;
+      zq::SkinnedWindow* form = zq::LoadForm(entry.window);
+      if (!form) continue;
+      form->ReSkinMe();
+      ok &= Save(form->grab().toImage(), outDir, QString::fromUtf8(entry.window) + QStringLiteral("-") + tag);
+    }
     ok &=
         Save(RenderMainWindowPreview(skin), outDir, QStringLiteral("skin-") + tag + QStringLiteral("-main"));
     ok &=
