@@ -337,6 +337,15 @@ void Command::focusInEvent(QFocusEvent*) {
   DrawButton(paint_.visualState, true);
 }
 
+void Command::changeEvent(QEvent* event) {
+  // Disabled through Qt (or with its window): paint the disabled look too.
+  if (event->type() == QEvent::EnabledChange && isEnabled() != p_.enabled) {
+    p_.enabled = isEnabled();
+    HandleResize();
+  }
+  QWidget::changeEvent(event);
+}
+
 void Command::focusOutEvent(QFocusEvent*) {
   paint_.hasFocus = false;
   DrawButton(paint_.visualState, true);

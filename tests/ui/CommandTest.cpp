@@ -176,6 +176,15 @@ TEST_F(CommandEvents, DisabledButtonIgnoresInputButStillReportsMouseOut) {
   EXPECT_EQ(button.Surface().Image(), disabled);
 }
 
+TEST_F(CommandEvents, DisablingThroughQtShowsTheDisabledLook) {
+  button.setEnabled(false);
+  EXPECT_FALSE(button.Enabled());
+  EXPECT_EQ(test::PixelText(button, 2, 0), "RGB(201,199,186)");
+  button.setEnabled(true);
+  EXPECT_TRUE(button.Enabled());
+  EXPECT_EQ(test::PixelText(button, 2, 0), "RGB(0,60,115)");
+}
+
 TEST_F(CommandEvents, PropertyErrors) {
   const int repaints = button.RepaintCount();
   EXPECT_EQ(button.SetPercent(101), kErrorInvalidPropertyValue);

@@ -290,9 +290,10 @@ QImage ScanButtonImage(const QImage& background, const char* control, Icon icon,
     p.drawRoundedRect(body.adjusted(-0.5, -0.5, 0.5, 0.5), 7, 7);
   }
   QLinearGradient fill(0, body.top(), 0, body.bottom());
-  const QColor top = hover ? pal.accentLight.lighter(108) : pal.accentLight;
-  const QColor mid = hover ? pal.accent.lighter(118) : pal.accent;
-  const QColor bottom = hover ? pal.accentDark.lighter(125) : pal.accentDark;
+  // Hover lifts the button a little; white captions must stay readable.
+  const QColor top = hover ? pal.accentLight.lighter(104) : pal.accentLight;
+  const QColor mid = hover ? pal.accent.lighter(110) : pal.accent;
+  const QColor bottom = hover ? pal.accentDark.lighter(114) : pal.accentDark;
   fill.setColorAt(0, top);
   fill.setColorAt(0.48, mid);
   fill.setColorAt(1, bottom);
@@ -307,10 +308,10 @@ QImage ScanButtonImage(const QImage& background, const char* control, Icon icon,
             pal.accentDark);
   p.setFont(ArtFont(16, true));
   ShadowText(p, QRectF(58, 9, image.width() - 62, 24), Qt::AlignLeft | Qt::AlignVCenter, caption, Qt::white,
-             80);
+             100);
   p.setFont(ArtFont(11, false));
   ShadowText(p, QRectF(58, 33, image.width() - 62, 18), Qt::AlignLeft | Qt::AlignVCenter, note,
-             QColor(255, 255, 255, 225), 50);
+             QColor(255, 255, 255, 235), 70);
   return image;
 }
 
