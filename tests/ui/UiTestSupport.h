@@ -2,12 +2,32 @@
 
 #include <QColor>
 #include <QEvent>
+#include <QImage>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QWidget>
+#include <ostream>
 #include <string>
 
 #include "ui/ColorMath.h"
+
+// Readable failure messages for the Qt types the tests compare.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QColor& colour, std::ostream* os) {
+  *os << colour.name().toStdString();
+}
+inline void PrintTo(const QPoint& point, std::ostream* os) {
+  *os << "(" << point.x() << ", " << point.y() << ")";
+}
+inline void PrintTo(const QSize& size, std::ostream* os) {
+  *os << size.width() << "x" << size.height();
+}
+inline void PrintTo(const QImage& image, std::ostream* os) {
+  *os << "QImage " << image.width() << "x" << image.height() << " #" << image.cacheKey();
+}
 
 namespace zq {
 class Command;
