@@ -14,6 +14,7 @@ PACKAGES=(
   libssl-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   fonts-wqy-microhei xvfb
+  qt6-qpa-plugins  # the offscreen platform the skin generator, screenshots and window tests run on
 )
 
 usage() {
@@ -24,6 +25,7 @@ usage: ./build.sh COMMAND [options]
   test [--asan] build, then run every test (ctest)
   run           build, then start the program from build/ZQ
   bench         build, then run the benchmarks
+  screenshots   build, then render every window and the button gallery into build/screenshots/
 USAGE
 }
 
@@ -98,6 +100,14 @@ cmd_bench() {
     echo "(side-by-side script available: $s)"
   done
   [ $found = 1 ] || echo "No benchmarks built."
+}
+
+cmd_screenshots() {
+  cmd_build
+  local out="$BUILD_DIR/screenshots"
+  mkdir -p "$out"
+  QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/zq-screenshots" "$BUILD_DIR/ZQ" "$out"
+  echo "Screenshots written to $out"
 }
 
 main() {
