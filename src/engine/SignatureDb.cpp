@@ -1,0 +1,185 @@
+#include "engine/SignatureDb.h"
+
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "platform/BinaryFile.h"
+#include "platform/Encoding.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Yield.h"
+
+namespace zq {
+namespace {
+
+uint64_t Load64(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+uint64_t HashKey(const char* key) {
+  uint64_t h = Load64(key) * 0x9E3779B97F4A7C15ull;
+  h = (std::rotl(h, 31) ^ Load64(key + 8)) * 0xC2B2AE3D27D4EB4Full;
+  h = (std::rotl(h, 29) ^ Load64(key + 16)) * 0x165667B19E3779F9ull;
+  h = (std::rotl(h, 27) ^ Load64(key + 24)) * 0x9E3779B97F4A7C15ull;
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  return h;
+}
+
+// Names come from the original platform in GBK or from us in UTF-8. A 32-byte
+// field may cut a GBK character in two: what cannot be decoded becomes "?"
+// per byte, so the record still names a detection.
+std::string DecodeName(std::string_view field) {
+  if (auto text = DecodeLegacyText(field)) return *std::move(text);
+  for (size_t keep = field.size(); keep-- > 0;) {
+    if (auto text = DecodeLegacyText(field.substr(0, keep))) {
+      return *text + std::string(field.size() - keep, '?');
+    }
+  }
+  return std::string(field.size(), '?');
+}
+
+SignatureDatabase& ProgramDatabase() {
+  static SignatureDatabase db;
+  return db;
+}
+
+}  // namespace
+
+std::string SignatureFileName(int bucket) {
+  static constexpr char kNames[] = "0123456789ABCDEFG";
+  if (bucket < 0 || bucket >= kSignatureBucketCount) return "";
+  return std::string(1, kNames[bucket]) + ".sig";
+}
+
+int SignatureBucketOf(std::string_view key) {
+  if (key.empty()) return kGeneralBucket;
+  const char c = key[0];
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return kGeneralBucket;
+}
+
+bool IsSectionKey(std::string_view key) {
+  if (key.size() != kSignatureKeySize) return false;
+  for (char c : key) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> MakeSignatureRecord(std::string_view key, std::string_view name) {
+  if (!IsSectionKey(key) || name.size() > kSignatureNameSize) return std::nullopt;
+  std::string record(key);
+  record += name;
+  record.append(kSignatureNameSize - name.size(), ' ');
+  record += "\r\n";
+  return record;
+}
+
+const char* SignatureDatabase::Bucket::Find(std::string_view key) const {
+  if (slots.empty()) return nullptr;
+  const size_t mask = slots.size() - 1;
+  for (size_t i = HashKey(key.data()) & mask;; i = (i + 1) & mask) {
+    const uint32_t slot = slots[i];
+    if (slot == 0) return nullptr;
+    const char* record = records.data() + (slot - 1) * kSignatureRecordSize;
+    if (std::memcmp(record, key.data(), kSignatureKeySize) == 0) return record;
+  }
+}
+
+void SignatureDatabase::Bucket::Index() {
+  slots.assign(std::bit_ceil(count * 2), 0);
+  const size_t mask = slots.size() - 1;
+  for (size_t n = 0; n < count; ++n) {
+    const char* record = records.data() + n * kSignatureRecordSize;
+    for (size_t i = HashKey(record) & mask;; i = (i + 1) & mask) {
+      const uint32_t slot = slots[i];
+      if (slot == 0) {
+        slots[i] = static_cast<uint32_t>(n + 1);
+        break;
+      }
+      // A later duplicate never wins: the earlier record stays indexed.
+      const char* other = records.data() + (slot - 1) * kSignatureRecordSize;
+      if (std::memcmp(other, record, kSignatureKeySize) == 0) break;
+    }
+  }
+}
+
+bool SignatureDatabase::LoadBucket(const std::string& path, Bucket& bucket) {
+  auto file = BinaryFile::Open(path, /*createIfMissing=*/true);
+  if (!file) return false;
+  const uint64_t length = file->Size();
+  if (length == 0) return true;
+  // Rounded to the nearest whole record; a last record held only in part
+  // reads its missing bytes as zeros.
+  const uint64_t count = (length + kSignatureRecordSize / 2) / kSignatureRecordSize;
+  if (count == 0) return true;
+  if (count >= UINT32_MAX) return false;
+  try {
+    bucket.records.assign(count * kSignatureRecordSize, '\0');
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(length, bucket.records.size()));
+    const auto got = file->ReadAt(0, bucket.records.data(), wanted);
+    if (!got) {
+      bucket.records.clear();
+      return false;
+    }
+    bucket.count = count;
+    bucket.Index();
+  } catch (const std::bad_alloc&) {
+    bucket = Bucket();
+    return false;
+  }
+  return true;
+}
+
+bool SignatureDatabase::Load(const std::string& folder) {
+  if (folder.empty()) {
+    buckets_ = {};
+    return false;
+  }
+  std::string base = folder;
+  if (base.back() != kPathSeparator) base += kPathSeparator;
+  std::array<Bucket, kSignatureBucketCount> loaded;
+  bool ok = true;
+  for (int b = 0; b < kSignatureBucketCount; ++b) {
+    if (b != kGeneralBucket) Yield();
+    ok = LoadBucket(base + SignatureFileName(b), loaded[b]) && ok;
+  }
+  buckets_ = std::move(loaded);
+  return ok;
+}
+
+std::string SignatureDatabase::Match(std::string_view key) const {
+  // Only a text of exactly 32 characters can equal a 32-byte key field.
+  if (key.size() != kSignatureKeySize) return "";
+  const int first = SignatureBucketOf(key);
+  const char* record = first != kGeneralBucket ? buckets_[first].Find(key) : nullptr;
+  if (!record) record = buckets_[kGeneralBucket].Find(key);
+  if (!record) return "";
+  return DecodeName(std::string_view(record + kSignatureKeySize, kSignatureNameSize));
+}
+
+size_t SignatureDatabase::RecordCount() const {
+  size_t total = 0;
+  for (const auto& bucket : buckets_) total += bucket.count;
+  return total;
+}
+
+bool LoadSignatures() {
+  return LoadSignatures(ProgramFolder());
+}
+
+bool LoadSignatures(const std::string& folder) {
+  return ProgramDatabase().Load(folder);
+}
+
+std::string MatchSignature(const std::string& key) {
+  return ProgramDatabase().Match(key);
+}
+
+}  // namespace zq
