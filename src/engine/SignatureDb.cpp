@@ -199,7 +199,7 @@ std::string SignatureDatabase::Match(std::string_view key) const {
   if (key.size() != kSignatureKeySize) return "";
   const uint64_t hash = HashKey(key.data());
   const int first = SignatureBucketOf(key);
-  // Every miss in the bucket goes on to G: fetch both slots at once.
+  // Every miss in the bucket goes on to G: fetch its cell meanwhile.
   buckets_[kGeneralBucket].Prefetch(hash);
   const char* record = first != kGeneralBucket ? buckets_[first].Find(key, hash) : nullptr;
   if (!record) record = buckets_[kGeneralBucket].Find(key, hash);
