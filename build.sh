@@ -14,6 +14,8 @@ PACKAGES=(
   libssl-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   fonts-wqy-microhei xvfb
+  clang  # ./build.sh fuzz: libFuzzer targets
+  libclang-rt-14-dev  # ./build.sh fuzz: libFuzzer, ASan and UBSan runtimes
 )
 
 usage() {
@@ -24,6 +26,8 @@ usage: ./build.sh COMMAND [options]
   test [--asan] build, then run every test (ctest)
   run           build, then start the program from build/ZQ
   bench         build, then run the benchmarks
+  fuzz [SECONDS] build the libFuzzer targets (clang, ASan, UBSan) in build-fuzz
+                and run each in turn for SECONDS (default 60)
 USAGE
 }
 
@@ -98,6 +102,44 @@ cmd_bench() {
     echo "(side-by-side script available: $s)"
   done
   [ $found = 1 ] || echo "No benchmarks built."
+}
+
+cmd_fuzz() {
+  local seconds="${1:-60}"
+  cmd_deps
+  local dir="${ZQ_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
+  local flags="-O2 -g -fno-omit-frame-pointer -fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all"
+  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=None \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+    -DZQ_BUILD_FUZZ=ON -DZQ_BUILD_TESTS=OFF -DZQ_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$dir" --target fuzzers -j "$JOBS"
+  local failed=0
+  # The targets rewrite a file on every run: keep that off the disk when we can.
+  local tmp="${TMPDIR:-/tmp}"
+  [ -d /dev/shm ] && [ -w /dev/shm ] && tmp=/dev/shm
+  for f in "$dir"/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    local name
+    name="$(basename "$f")"
+    local corpus="$dir/corpus/$name" artifacts="$dir/artifacts/$name"
+    mkdir -p "$corpus" "$artifacts"
+    local seeds=()
+    [ -d "$ROOT/fuzz/corpus/$name" ] && seeds+=("$ROOT/fuzz/corpus/$name")
+    [ -d "$ROOT/fuzz/regressions/$name" ] && seeds+=("$ROOT/fuzz/regressions/$name")
+    echo "== $name for ${seconds}s (crash inputs go to $artifacts/)"
+    set +e
+    TMPDIR="$tmp" "$f" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}" 2>"$dir/$name.log"
+    local rc=$?
+    set -e
+    grep -E "^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb" "$dir/$name.log" || true
+    if [ $rc -ne 0 ]; then
+      echo "$name FAILED (exit $rc), see $dir/$name.log"
+      failed=1
+    fi
+  done
+  return $failed
 }
 
 main() {

@@ -14,6 +14,7 @@ constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kFileHeaderSize = 20;
 constexpr size_t kOptionalHeaderSize = 224;
 constexpr size_t kSectionEntrySize = 40;
+static_assert(kSectionTableOffset == 4 + kFileHeaderSize + kOptionalHeaderSize);
 
 uint16_t U16(const unsigned char* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));

@@ -64,10 +64,11 @@ std::string PeBuilder::Build() const {
   for (const auto& s : sections_) {
     Placed p;
     p.size = s.sizeOfRawData.value_or(AlignFile(s.data.size()));
-    p.pointer = s.pointerToRawData.value_or(p.size ? nextRaw : 0);
+    const bool hasRaw = p.size != 0 || !s.data.empty();
+    p.pointer = s.pointerToRawData.value_or(hasRaw ? nextRaw : 0);
     // An overridden size reserves only the room the data needs, so hostile
     // sizes do not blow up the image.
-    if (!s.pointerToRawData && p.size) nextRaw += AlignFile(s.sizeOfRawData ? s.data.size() : p.size);
+    if (!s.pointerToRawData && hasRaw) nextRaw += AlignFile(s.sizeOfRawData ? s.data.size() : p.size);
     p.virtualSize = std::max<uint32_t>(static_cast<uint32_t>(s.data.size()), 1);
     p.rva = nextRva;
     nextRva += AlignSection(p.virtualSize);

@@ -28,12 +28,14 @@ TempDir::~TempDir() {
                                    std::filesystem::perm_options::add, ec);
     }
   }
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ec);
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                               ec);
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::Path(std::string_view name) const { return path_ + "/" + std::string(name); }
+std::string TempDir::Path(std::string_view name) const {
+  return path_ + "/" + std::string(name);
+}
 
 std::string TempDir::Write(std::string_view name, std::string_view bytes) const {
   const std::string full = Path(name);
@@ -55,7 +57,11 @@ bool TempDir::Exists(std::string_view name) const {
   return std::filesystem::exists(Path(name), ec);
 }
 
-TempProgramFolder::TempProgramFolder() { SetProgramFolder(path()); }
-TempProgramFolder::~TempProgramFolder() { SetProgramFolder(""); }
+TempProgramFolder::TempProgramFolder() {
+  SetProgramFolder(path());
+}
+TempProgramFolder::~TempProgramFolder() {
+  SetProgramFolder("");
+}
 
 }  // namespace zq::test
