@@ -9,6 +9,7 @@
 #include "engine/SignatureDb.h"
 #include "platform/BinaryFile.h"
 #include "platform/Directory.h"
+#include "platform/FileOps.h"
 #include "platform/Interrupt.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Yield.h"
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "zqscan: %s: not a folder\n", options.home.c_str());
       return kExitError;
     }
-    zq::SetProgramFolder(options.home);
+    // Quarantine.ini must hold full paths whatever the working folder was.
+    zq::SetProgramFolder(zq::AbsolutePath(options.home));
   }
   if (!HasSignatures()) {
     std::fprintf(stderr, "zqscan: no signature files in %s\n", zq::ProgramFolder().c_str());

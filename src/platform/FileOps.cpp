@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <string_view>
 #include <vector>
 
 #include "platform/ProgramFolder.h"
@@ -90,12 +91,28 @@ CopyResult CopyToNewFile(const std::string& from, const std::string& to, unsigne
 }
 
 std::string AbsolutePath(const std::string& path) {
-  if (!path.empty() && path.front() == kPathSeparator) return path;
-  char buffer[PATH_MAX];
-  if (!::getcwd(buffer, sizeof buffer)) return "";
-  std::string cwd = buffer;
-  if (cwd.empty() || cwd.back() != kPathSeparator) cwd += kPathSeparator;
-  return cwd + path;
+  std::string full = path;
+  if (full.empty() || full.front() != kPathSeparator) {
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer)) return "";
+    full = std::string(buffer) + kPathSeparator + path;
+  }
+  // Drop "." parts and empty ones; ".." stays, as a link may lie before it.
+  std::string out;
+  size_t start = 0;
+  while (start <= full.size()) {
+    size_t end = full.find(kPathSeparator, start);
+    if (end == std::string::npos) end = full.size();
+    const std::string_view part(full.data() + start, end - start);
+    if (!part.empty() && part != ".") {
+      out += kPathSeparator;
+      out += part;
+    }
+    start = end + 1;
+  }
+  const bool folder = full.back() == kPathSeparator || full.ends_with("/.");
+  if (out.empty() || folder) out += kPathSeparator;
+  return out;
 }
 
 }  // namespace zq

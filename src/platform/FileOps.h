@@ -17,8 +17,9 @@ enum class CopyResult { Copied, TargetExists, Failed };
 // device is never read).
 CopyResult CopyToNewFile(const std::string& from, const std::string& to, unsigned mode);
 
-// `path` made absolute against the working folder, without resolving links
-// ("" when the working folder cannot be read).
+// `path` made absolute against the working folder, with "." parts and
+// doubled separators dropped but links not resolved, so ".." stays ("" when
+// the working folder cannot be read).
 std::string AbsolutePath(const std::string& path);
 
 }  // namespace zq

@@ -2,6 +2,7 @@
 
 #include "engine/PeCheck.h"
 #include "platform/Clock.h"
+#include "platform/Directory.h"
 #include "platform/FileOps.h"
 #include "scan/Quarantine.h"
 #include "scan/ScanText.h"
@@ -10,8 +11,14 @@
 namespace zq {
 namespace {
 
+// Deleting a symbolic link would leave the infected file it leads to in place
+// while the row said it was gone, so a link is never "cleared".
+bool ClearPath(const std::string& path) {
+  return PathKind(path) != EntryKind::Symlink && RemoveFile(path);
+}
+
 void ClearFile(ScanView& view, const std::string& path, const std::string& name) {
-  AddResultRow(view, path, name, RemoveFile(path) ? kOutcomeCleared : kOutcomeClearFailed);
+  AddResultRow(view, path, name, ClearPath(path) ? kOutcomeCleared : kOutcomeClearFailed);
 }
 
 void QuarantineFile(ScanView& view, const std::string& path, const std::string& name) {

@@ -1,5 +1,6 @@
 #include "scan/Quarantine.h"
 
+#include "platform/Directory.h"
 #include "platform/Encoding.h"
 #include "platform/FileOps.h"
 #include "platform/Ini.h"
@@ -52,11 +53,15 @@ bool MoveToQuarantine(const std::string& path) {
   // will be read back; a path it cannot hold is not quarantined at all.
   const std::string source = AbsolutePath(path);
   if (source.empty() || !CanStoreInProfile(source)) return false;
+  // Only a regular file itself: through a link, the copy would be taken from
+  // the target but only the link deleted.
+  if (PathKind(path) != EntryKind::Regular) return false;
+  const std::string folder = AbsolutePath(QuarantineFolder());
 
   std::string target;
   for (int attempt = 0;; ++attempt) {
     if (attempt == kNameAttempts) return false;
-    target = QuarantineFolder() + RandomLetters(8) + ".tmp";
+    target = folder + RandomLetters(8) + ".tmp";
     if (!CanStoreInProfile(target)) return false;
     const CopyResult copied = CopyToNewFile(path, target, kQuarantineFileMode);
     if (copied == CopyResult::Copied) break;

@@ -90,6 +90,18 @@ TEST_F(DetectionTest, FailedActionsAreReportedInTheOutcomeOnly) {
   EXPECT_EQ(Outcomes(), (std::vector<std::string>{"清除失败", "隔离失败", "清除失败", "隔离失败"}));
 }
 
+TEST_F(DetectionTest, ALinkToAnInfectedFileIsNeitherClearedNorQuarantined) {
+  // Removing the link would report the virus gone while its file stays.
+  const std::string target = tree.Write("real.exe", "bytes");
+  const std::string link = tree.Path("link.exe");
+  fs::create_symlink(target, link);
+  HandleDetection(view, link, "Trojan.A", {.ClearVirus = true, .QuarantineVirus = true});
+  EXPECT_EQ(Outcomes(), (std::vector<std::string>{"清除失败", "隔离失败"}));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(fs::exists(target));
+  EXPECT_TRUE(fs::is_empty(home.Path("quarantine")));
+}
+
 TEST_F(DetectionTest, RowsAreNumberedAfterTheRowsAlreadyListed) {
   view.rows.push_back({"1", "/earlier", "X", "未清除"});
   for (int i = 0; i < 3; ++i) AddResultRow(view, "/p" + std::to_string(i), "N", "未清除");

@@ -149,6 +149,18 @@ TEST_F(ZqscanTest, DeleteAndQuarantinePrintTheirOutcome) {
   EXPECT_FALSE(fs::exists(second));
   EXPECT_EQ(RecordWalk::Load(home.Path("Quarantine.ini")).Field(1, "SourceFile"), second);
 
+  // A relative --home still records full paths, which the quarantine manager needs.
+  const std::string fourth = WriteVirus("four.exe", "Virus.Four");
+  const auto previous = fs::current_path();
+  fs::current_path(home.path());
+  r = RunZqscan({"--home", ".", "--action", "quarantine", fourth});
+  fs::current_path(previous);
+  EXPECT_EQ(r.status, 1);
+  const RecordWalk index = RecordWalk::Load(home.Path("Quarantine.ini"));
+  EXPECT_EQ(index.Field(2, "SourceFile"), fourth);
+  EXPECT_EQ(index.Field(2, "QuarantineFile").rfind(home.path() + "/quarantine/", 0), 0u)
+      << index.Field(2, "QuarantineFile");
+
   // Without the quarantine folder the file stays and the outcome says so.
   const std::string third = WriteVirus("three.exe", "Virus.Three");
   fs::remove_all(home.Path("quarantine"));
