@@ -1,10 +1,12 @@
 #include "engine/PeCheck.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
 #include "engine/Fingerprint.h"
 #include "engine/SignatureDb.h"
+#include "platform/Md5.h"
 #include "platform/Yield.h"
 
 namespace zq {
@@ -14,6 +16,7 @@ constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kFileHeaderSize = 20;
 constexpr size_t kOptionalHeaderSize = 224;
 constexpr size_t kSectionEntrySize = 40;
+constexpr size_t kSectionBlockSize = 1 << 20;
 static_assert(kSectionTableOffset == 4 + kFileHeaderSize + kOptionalHeaderSize);
 
 uint16_t U16(const unsigned char* p) {
@@ -48,6 +51,29 @@ std::optional<BinaryFile> OpenPeFile(const std::string& path) {
   return file;
 }
 
+// Fingerprint of `size` bytes at `offset`, those past the end of the file
+// counting as zeros. Streamed: the digest is the one of the whole zero-filled
+// section, without ever holding (or zeroing) up to 10 MiB per section.
+std::string SectionDigest(const BinaryFile& file, uint64_t offset, uint32_t size, std::vector<char>& block) {
+  static const std::vector<char> kZeros(kSectionBlockSize, '\0');
+  Md5 md5;
+  uint32_t done = 0;
+  bool atEnd = false;
+  while (done < size && md5.Ok()) {
+    const size_t want = std::min<size_t>(size - done, block.size());
+    size_t got = 0;
+    if (!atEnd) {
+      got = file.ReadAt(offset + done, block.data(), want).value_or(0);
+      atEnd = got < want;
+      md5.Update(block.data(), got);
+    }
+    if (got < want) md5.Update(kZeros.data(), want - got);
+    done += static_cast<uint32_t>(want);
+  }
+  const auto digest = md5.Finish();
+  return digest ? FingerprintText(digest->data(), digest->size()) : "";
+}
+
 // Calls `visit` for each examined section in table order, yielding before
 // each entry; stops when `visit` returns false. False when the section count
 // rules the file out.
@@ -61,7 +87,7 @@ bool WalkSections(const BinaryFile& file, const std::function<bool(ExaminedSecti
   std::vector<unsigned char> table(static_cast<size_t>(count) * kSectionEntrySize);
   ReadZeroFilled(file, lfanew + kSectionTableOffset, table.data(), table.size());
 
-  std::vector<char> raw;
+  std::vector<char> block(kSectionBlockSize);
   for (int i = 0; i < count; ++i) {
     Yield();
     const unsigned char* entry = table.data() + static_cast<size_t>(i) * kSectionEntrySize;
@@ -73,9 +99,8 @@ bool WalkSections(const BinaryFile& file, const std::function<bool(ExaminedSecti
                         strnlen(reinterpret_cast<const char*>(entry), 8));
     section.sizeOfRawData = static_cast<uint32_t>(size);
     section.pointerToRawData = U32(entry + 20);
-    raw.resize(section.sizeOfRawData);
-    ReadZeroFilled(file, section.pointerToRawData, reinterpret_cast<unsigned char*>(raw.data()), raw.size());
-    section.key = SectionKey(section.sizeOfRawData, std::string_view(raw.data(), raw.size()));
+    section.key = SectionKeyFromDigest(
+        section.sizeOfRawData, SectionDigest(file, section.pointerToRawData, section.sizeOfRawData, block));
     if (!visit(section)) break;
   }
   return true;

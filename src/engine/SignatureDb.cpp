@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstring>
-#include <new>
 
 #include "platform/BinaryFile.h"
 #include "platform/Encoding.h"
@@ -81,33 +80,50 @@ std::optional<std::string> MakeSignatureRecord(std::string_view key, std::string
   return record;
 }
 
-const char* SignatureDatabase::Bucket::Find(std::string_view key) const {
-  if (slots.empty()) return nullptr;
-  const size_t mask = slots.size() - 1;
-  for (size_t i = HashKey(key.data()) & mask;; i = (i + 1) & mask) {
-    const uint32_t slot = slots[i];
+const char* SignatureDatabase::Bucket::Find(std::string_view key, uint64_t hash) const {
+  if (slotCount == 0) return nullptr;
+  const size_t mask = slotCount - 1;
+  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const uint64_t slot = slots[i];
     if (slot == 0) return nullptr;
-    const char* record = records.data() + (slot - 1) * kSignatureRecordSize;
+    if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
+    const char* record = records.data() + ((slot & 0xFFFFFFFFu) - 1) * kSignatureRecordSize;
     if (std::memcmp(record, key.data(), kSignatureKeySize) == 0) return record;
   }
 }
 
-void SignatureDatabase::Bucket::Index() {
-  slots.assign(std::bit_ceil(count * 2), 0);
-  const size_t mask = slots.size() - 1;
+void SignatureDatabase::Bucket::Prefetch(uint64_t hash) const {
+  if (slotCount != 0) __builtin_prefetch(&slots[hash & (slotCount - 1)]);
+}
+
+bool SignatureDatabase::Bucket::Index() {
+  const size_t size = std::bit_ceil(count * 2);
+  auto memory = ZeroedMemory::Allocate(size * sizeof(uint64_t));
+  if (!memory) return false;
+  slotMemory = *std::move(memory);
+  slots = reinterpret_cast<uint64_t*>(slotMemory.data());
+  slotCount = size;
+  const size_t mask = size - 1;
   for (size_t n = 0; n < count; ++n) {
     const char* record = records.data() + n * kSignatureRecordSize;
-    for (size_t i = HashKey(record) & mask;; i = (i + 1) & mask) {
-      const uint32_t slot = slots[i];
+    const uint64_t hash = HashKey(record);
+    const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      const uint64_t slot = slots[i];
       if (slot == 0) {
-        slots[i] = static_cast<uint32_t>(n + 1);
+        slots[i] = tag | (n + 1);
         break;
       }
       // A later duplicate never wins: the earlier record stays indexed.
-      const char* other = records.data() + (slot - 1) * kSignatureRecordSize;
-      if (std::memcmp(other, record, kSignatureKeySize) == 0) break;
+      if ((slot & 0xFFFFFFFF00000000ull) == tag &&
+          std::memcmp(records.data() + ((slot & 0xFFFFFFFFu) - 1) * kSignatureRecordSize, record,
+                      kSignatureKeySize) == 0) {
+        break;
+      }
     }
   }
+  return true;
 }
 
 bool SignatureDatabase::LoadBucket(const std::string& path, Bucket& bucket) {
@@ -120,17 +136,13 @@ bool SignatureDatabase::LoadBucket(const std::string& path, Bucket& bucket) {
   const uint64_t count = (length + kSignatureRecordSize / 2) / kSignatureRecordSize;
   if (count == 0) return true;
   if (count >= UINT32_MAX) return false;
-  try {
-    bucket.records.assign(count * kSignatureRecordSize, '\0');
-    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(length, bucket.records.size()));
-    const auto got = file->ReadAt(0, bucket.records.data(), wanted);
-    if (!got) {
-      bucket.records.clear();
-      return false;
-    }
-    bucket.count = count;
-    bucket.Index();
-  } catch (const std::bad_alloc&) {
+  auto records = ZeroedMemory::Allocate(count * kSignatureRecordSize);
+  if (!records) return false;
+  const size_t wanted = static_cast<size_t>(std::min<uint64_t>(length, records->size()));
+  if (!file->ReadAt(0, records->data(), wanted)) return false;
+  bucket.records = *std::move(records);
+  bucket.count = count;
+  if (!bucket.Index()) {
     bucket = Bucket();
     return false;
   }
@@ -157,9 +169,12 @@ bool SignatureDatabase::Load(const std::string& folder) {
 std::string SignatureDatabase::Match(std::string_view key) const {
   // Only a text of exactly 32 characters can equal a 32-byte key field.
   if (key.size() != kSignatureKeySize) return "";
+  const uint64_t hash = HashKey(key.data());
   const int first = SignatureBucketOf(key);
-  const char* record = first != kGeneralBucket ? buckets_[first].Find(key) : nullptr;
-  if (!record) record = buckets_[kGeneralBucket].Find(key);
+  // Every miss in the bucket goes on to G: fetch both slots at once.
+  buckets_[kGeneralBucket].Prefetch(hash);
+  const char* record = first != kGeneralBucket ? buckets_[first].Find(key, hash) : nullptr;
+  if (!record) record = buckets_[kGeneralBucket].Find(key, hash);
   if (!record) return "";
   return DecodeName(std::string_view(record + kSignatureKeySize, kSignatureNameSize));
 }

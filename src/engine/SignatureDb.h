@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ZeroedMemory.h"
+
 namespace zq {
 
 // A signature file is a plain run of 66-byte records: 32 bytes of key text,
@@ -51,11 +53,17 @@ class SignatureDatabase {
 
  private:
   struct Bucket {
-    std::string records;          // count * 66 bytes; a part record is zero-filled
-    std::vector<uint32_t> slots;  // open addressing: record index + 1, 0 = free
+    ZeroedMemory records;  // count * 66 bytes; a part record stays zero-filled
+    // Open addressing over a power-of-two table: record index + 1 in the low
+    // half (0 = free), the high half of the key's hash above it, so a probe
+    // rarely touches a record.
+    ZeroedMemory slotMemory;
+    uint64_t* slots = nullptr;
+    size_t slotCount = 0;
     size_t count = 0;
-    const char* Find(std::string_view key) const;
-    void Index();
+    const char* Find(std::string_view key, uint64_t hash) const;
+    void Prefetch(uint64_t hash) const;
+    bool Index();
   };
   static bool LoadBucket(const std::string& path, Bucket& bucket);
   std::array<Bucket, kSignatureBucketCount> buckets_;
