@@ -23,6 +23,7 @@ WORK="/tmp/zq-compare"
 if [ $# -gt 0 ] && [ "$1" != "--" ]; then WORK="$1"; shift; fi
 [ "${1:-}" = "--" ] && shift
 CORPUS_OPTIONS=("$@")
+WORK="$(realpath -m "$WORK")"
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
