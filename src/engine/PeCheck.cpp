@@ -56,6 +56,9 @@ std::optional<BinaryFile> OpenPeFile(const std::string& path) {
 // section, without ever holding (or zeroing) up to 10 MiB per section.
 std::string SectionDigest(const BinaryFile& file, uint64_t offset, uint32_t size, std::vector<char>& block) {
   static const std::vector<char> kZeros(kSectionBlockSize, '\0');
+  // Sized by the largest section so far: most sections are small.
+  if (block.size() < std::min<size_t>(size, kSectionBlockSize))
+    block.resize(std::min<size_t>(size, kSectionBlockSize));
   Md5 md5;
   uint32_t done = 0;
   bool atEnd = false;
@@ -87,7 +90,7 @@ bool WalkSections(const BinaryFile& file, const std::function<bool(ExaminedSecti
   std::vector<unsigned char> table(static_cast<size_t>(count) * kSectionEntrySize);
   ReadZeroFilled(file, lfanew + kSectionTableOffset, table.data(), table.size());
 
-  std::vector<char> block(kSectionBlockSize);
+  std::vector<char> block;
   for (int i = 0; i < count; ++i) {
     Yield();
     const unsigned char* entry = table.data() + static_cast<size_t>(i) * kSectionEntrySize;

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <new>
 
 #include "platform/BinaryFile.h"
 #include "platform/Encoding.h"
@@ -80,49 +81,78 @@ std::optional<std::string> MakeSignatureRecord(std::string_view key, std::string
   return record;
 }
 
+constexpr size_t kEntrySize = kSignatureKeySize + kSignatureNameSize;
+
 const char* SignatureDatabase::Bucket::Find(std::string_view key, uint64_t hash) const {
-  if (slotCount == 0) return nullptr;
-  const size_t mask = slotCount - 1;
-  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
-  for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    const uint64_t slot = slots[i];
-    if (slot == 0) return nullptr;
-    if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
-    const char* record = records.data() + ((slot & 0xFFFFFFFFu) - 1) * kSignatureRecordSize;
-    if (std::memcmp(record, key.data(), kSignatureKeySize) == 0) return record;
+  if (unique == 0) return nullptr;
+  const auto* start = reinterpret_cast<const uint32_t*>(starts.data());
+  const auto* tag = reinterpret_cast<const uint8_t*>(tags.data());
+  const size_t cell = CellOf(hash);
+  const uint8_t want = static_cast<uint8_t>(hash);
+  const size_t first = start[cell], end = start[cell + 1];
+  // The entry line travels together with its tag instead of after it.
+  if (first < end) __builtin_prefetch(entries.data() + first * kEntrySize);
+  for (size_t i = first; i < end; ++i) {
+    if (tag[i] != want) continue;
+    const char* entry = entries.data() + i * kEntrySize;
+    if (std::memcmp(entry, key.data(), kSignatureKeySize) == 0) return entry;
   }
+  return nullptr;
 }
 
 void SignatureDatabase::Bucket::Prefetch(uint64_t hash) const {
-  if (slotCount != 0) __builtin_prefetch(&slots[hash & (slotCount - 1)]);
+  if (unique != 0) __builtin_prefetch(reinterpret_cast<const uint32_t*>(starts.data()) + CellOf(hash));
 }
 
-bool SignatureDatabase::Bucket::Index() {
-  const size_t size = std::bit_ceil(count * 2);
-  auto memory = ZeroedMemory::Allocate(size * sizeof(uint64_t));
-  if (!memory) return false;
-  slotMemory = *std::move(memory);
-  slots = reinterpret_cast<uint64_t*>(slotMemory.data());
-  slotCount = size;
-  const size_t mask = size - 1;
-  for (size_t n = 0; n < count; ++n) {
-    const char* record = records.data() + n * kSignatureRecordSize;
-    const uint64_t hash = HashKey(record);
-    const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-      const uint64_t slot = slots[i];
-      if (slot == 0) {
-        slots[i] = tag | (n + 1);
-        break;
+bool SignatureDatabase::Bucket::Build(const char* records, size_t recordCount) {
+  count = recordCount;
+  // About two records per cell.
+  cellBits = std::bit_width(recordCount / 2);
+  const size_t cells = size_t{1} << cellBits;
+  std::vector<uint64_t> hashes(recordCount);
+  std::vector<uint32_t> begin(cells + 1, 0);
+  for (size_t n = 0; n < recordCount; ++n) {
+    hashes[n] = HashKey(records + n * kSignatureRecordSize);
+    ++begin[CellOf(hashes[n]) + 1];
+  }
+  for (size_t c = 0; c < cells; ++c) begin[c + 1] += begin[c];
+  // Stable placement: within a cell, records keep their file order.
+  std::vector<uint32_t> order(recordCount);
+  {
+    std::vector<uint32_t> next(begin.begin(), begin.end() - 1);
+    for (size_t n = 0; n < recordCount; ++n) order[next[CellOf(hashes[n])]++] = static_cast<uint32_t>(n);
+  }
+
+  auto entryMemory = ZeroedMemory::Allocate(recordCount * kEntrySize);
+  auto startMemory = ZeroedMemory::Allocate((cells + 1) * sizeof(uint32_t));
+  auto tagMemory = ZeroedMemory::Allocate(recordCount);
+  if (!entryMemory || !startMemory || !tagMemory) return false;
+  auto* start = reinterpret_cast<uint32_t*>(startMemory->data());
+  auto* tag = reinterpret_cast<uint8_t*>(tagMemory->data());
+  size_t kept = 0;
+  for (size_t c = 0; c < cells; ++c) {
+    start[c] = static_cast<uint32_t>(kept);
+    const size_t first = kept;
+    for (size_t i = begin[c]; i < begin[c + 1]; ++i) {
+      const uint32_t n = order[i];
+      const char* record = records + size_t{n} * kSignatureRecordSize;
+      // A later record with a key already kept in this cell never wins.
+      bool duplicate = false;
+      for (size_t j = first; j < kept && !duplicate; ++j) {
+        duplicate = tag[j] == static_cast<uint8_t>(hashes[n]) &&
+                    std::memcmp(entryMemory->data() + j * kEntrySize, record, kSignatureKeySize) == 0;
       }
-      // A later duplicate never wins: the earlier record stays indexed.
-      if ((slot & 0xFFFFFFFF00000000ull) == tag &&
-          std::memcmp(records.data() + ((slot & 0xFFFFFFFFu) - 1) * kSignatureRecordSize, record,
-                      kSignatureKeySize) == 0) {
-        break;
-      }
+      if (duplicate) continue;
+      std::memcpy(entryMemory->data() + kept * kEntrySize, record, kEntrySize);
+      tag[kept] = static_cast<uint8_t>(hashes[n]);
+      ++kept;
     }
   }
+  start[cells] = static_cast<uint32_t>(kept);
+  entries = *std::move(entryMemory);
+  starts = *std::move(startMemory);
+  tags = *std::move(tagMemory);
+  unique = kept;
   return true;
 }
 
@@ -130,7 +160,6 @@ bool SignatureDatabase::LoadBucket(const std::string& path, Bucket& bucket) {
   auto file = BinaryFile::Open(path, /*createIfMissing=*/true);
   if (!file) return false;
   const uint64_t length = file->Size();
-  if (length == 0) return true;
   // Rounded to the nearest whole record; a last record held only in part
   // reads its missing bytes as zeros.
   const uint64_t count = (length + kSignatureRecordSize / 2) / kSignatureRecordSize;
@@ -140,13 +169,12 @@ bool SignatureDatabase::LoadBucket(const std::string& path, Bucket& bucket) {
   if (!records) return false;
   const size_t wanted = static_cast<size_t>(std::min<uint64_t>(length, records->size()));
   if (!file->ReadAt(0, records->data(), wanted)) return false;
-  bucket.records = *std::move(records);
-  bucket.count = count;
-  if (!bucket.Index()) {
-    bucket = Bucket();
-    return false;
+  try {
+    if (bucket.Build(records->data(), count)) return true;
+  } catch (const std::bad_alloc&) {
   }
-  return true;
+  bucket = Bucket();
+  return false;
 }
 
 bool SignatureDatabase::Load(const std::string& folder) {
@@ -171,7 +199,7 @@ std::string SignatureDatabase::Match(std::string_view key) const {
   if (key.size() != kSignatureKeySize) return "";
   const uint64_t hash = HashKey(key.data());
   const int first = SignatureBucketOf(key);
-  // Every miss in the bucket goes on to G: fetch both slots at once.
+  // Every miss in the bucket goes on to G: fetch its cell meanwhile.
   buckets_[kGeneralBucket].Prefetch(hash);
   const char* record = first != kGeneralBucket ? buckets_[first].Find(key, hash) : nullptr;
   if (!record) record = buckets_[kGeneralBucket].Find(key, hash);

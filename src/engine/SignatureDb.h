@@ -52,18 +52,22 @@ class SignatureDatabase {
   size_t RecordCount() const;
 
  private:
+  // The distinct keys of one file, each with the name of its first record,
+  // grouped into cells by the top bits of the key's hash. The cell table and
+  // the one-byte tags stay in cache, so a lookup reads one entry line at most.
   struct Bucket {
-    ZeroedMemory records;  // count * 66 bytes; a part record stays zero-filled
-    // Open addressing over a power-of-two table: record index + 1 in the low
-    // half (0 = free), the high half of the key's hash above it, so a probe
-    // rarely touches a record.
-    ZeroedMemory slotMemory;
-    uint64_t* slots = nullptr;
-    size_t slotCount = 0;
-    size_t count = 0;
+    ZeroedMemory entries;  // 64 bytes each: key, name
+    ZeroedMemory starts;   // uint32_t per cell, plus one: first entry of the cell
+    ZeroedMemory tags;     // one byte of the hash per entry
+    int cellBits = 0;
+    size_t count = 0;  // records in the file, duplicates included
+    size_t unique = 0;
+    size_t CellOf(uint64_t hash) const {
+      return cellBits == 0 ? 0 : static_cast<size_t>(hash >> (64 - cellBits));
+    }
     const char* Find(std::string_view key, uint64_t hash) const;
     void Prefetch(uint64_t hash) const;
-    bool Index();
+    bool Build(const char* records, size_t recordCount);
   };
   static bool LoadBucket(const std::string& path, Bucket& bucket);
   std::array<Bucket, kSignatureBucketCount> buckets_;

@@ -25,6 +25,7 @@ class ZeroedMemory {
  private:
   char* data_ = nullptr;
   size_t size_ = 0;
+  size_t mapped_ = 0;
 };
 
 }  // namespace zq
