@@ -1,0 +1,71 @@
+#include "scan/FolderScan.h"
+
+#include "engine/PeCheck.h"
+#include "platform/Directory.h"
+#include "platform/Yield.h"
+#include "scan/ScanText.h"
+
+namespace zq {
+namespace {
+
+enum class Listing { ScanResultOnly, RightClickToo };
+
+std::string ExamineWalkedFile(ScanContext& context, const std::string& path, Listing listing) {
+  const ScanSettings settings = SettingsForFile(context);
+  if (!settings.ScanAllFiles && !HasExecutableExtension(path)) return "";
+  ShowExaminedFile(context, path);
+  const std::string name = CheckPeFile(path);
+  if (listing == Listing::RightClickToo) {
+    ScanView& view = context.view;
+    view.AddRightClickRow(std::to_string(view.RightClickRowCount() + 1), path, RightClickVerdict(name));
+    Yield();
+  }
+  if (!name.empty()) RecordDetection(context, path, name, settings);
+  return name;
+}
+
+void Walk(ScanContext& context, const std::string& folder, Listing listing) {
+  DirectoryListing entries(folder);
+  if (!entries.IsOpen()) return;
+  DirectoryEntry entry;
+  while (entries.Next(entry)) {
+    Yield();
+    if (context.run.StopRequested) return;
+    // The listing gives exact names, so they are taken as they are: trimming
+    // blanks would name another file, or none, and hide this one.
+    switch (entry.kind) {
+      case EntryKind::Directory:
+        if (!entry.name.empty() && entry.name.front() != '.') {
+          context.folders.push_back(WithTrailingSeparator(folder + entry.name));
+        }
+        break;
+      case EntryKind::Regular:
+        ExamineWalkedFile(context, CollapseSeparators(folder + entry.name), listing);
+        break;
+      default:
+        // Links are not followed (no loops, no acting on a file elsewhere
+        // through its link), and FIFOs or devices would block or never end.
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+void ScanFolder(ScanContext& context, const std::string& folder) {
+  Walk(context, folder, Listing::ScanResultOnly);
+}
+
+void OleScanFolder(ScanContext& context, const std::string& folder) {
+  Walk(context, folder, Listing::ScanResultOnly);
+}
+
+void RightClickScanFolder(ScanContext& context, const std::string& folder) {
+  Walk(context, folder, Listing::RightClickToo);
+}
+
+std::string ScanWalkedFile(ScanContext& context, const std::string& path) {
+  return ExamineWalkedFile(context, path, Listing::ScanResultOnly);
+}
+
+}  // namespace zq
