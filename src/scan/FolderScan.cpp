@@ -24,7 +24,9 @@ std::string ExamineWalkedFile(ScanContext& context, const std::string& path, Lis
   return name;
 }
 
-void Walk(ScanContext& context, const std::string& folder, Listing listing) {
+// `folder` is taken by value: callers pass the queue's front entry, which a
+// handler run from a yield (another scan run) may remove from the queue.
+void Walk(ScanContext& context, const std::string folder, Listing listing) {
   DirectoryListing entries(folder);
   if (!entries.IsOpen()) return;
   DirectoryEntry entry;

@@ -149,6 +149,26 @@ TEST_F(FolderScanTest, StopEndsTheWalkBeforeTheNextEntry) {
   EXPECT_TRUE(folders.empty());
 }
 
+TEST_F(FolderScanTest, AWalkOnTheQueueFrontSurvivesTheQueueChangingUnderIt) {
+  // The run walks folders.front(); a handler run from a yield (another scan
+  // started by the context-menu timer) may take that entry off the queue.
+  WriteScanSettings({.ScanAllFiles = true});
+  for (int i = 0; i < 4; ++i) tree.Write("f" + std::to_string(i) + ".txt", "x");
+  test::TempDir other;
+  const std::string walked = Folder();
+  folders.push_back(walked);
+  bool taken = false;
+  SetYieldHandler([&] {
+    if (taken) return;
+    taken = true;
+    folders.pop_front();
+    folders.push_back(other.path() + std::string(walked.size() - other.path().size(), '/'));
+  });
+  ScanFolder(context, folders.front());
+  EXPECT_EQ(run.ScannedCount, 4);
+  for (const auto& shown : view.nowScanningHistory) EXPECT_EQ(shown.rfind(walked, 0), 0u) << shown;
+}
+
 TEST_F(FolderScanTest, SettingsAreReadAnewForEveryFile) {
   // The first detection asks; while the alert is open the user switches the
   // settings to "clear", which the walk applies from the next file on.
