@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 namespace zq {
 namespace {
@@ -17,6 +19,34 @@ EntryKind KindOfMode(mode_t mode) {
 }  // namespace
 
 DirectoryListing::DirectoryListing(const std::string& folder) : dir_(::opendir(folder.c_str())) {}
+
+bool DirectoryListing::OnPseudoFileSystem() const {
+  if (!dir_) return false;
+  struct statfs fs {};
+  if (::fstatfs(::dirfd(static_cast<DIR*>(dir_)), &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case PSTOREFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case 0x62656570UL:  // configfs
+    case 0x65735543UL:  // fusectl
+    case AUTOFS_SUPER_MAGIC:
+    case BINFMTFS_MAGIC:
+    case HUGETLBFS_MAGIC:
+    case NSFS_MAGIC:
+    case 0x19800202UL:  // mqueue
+      return true;
+    default:
+      return false;
+  }
+}
 
 DirectoryListing::~DirectoryListing() {
   if (dir_) ::closedir(static_cast<DIR*>(dir_));

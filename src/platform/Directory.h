@@ -23,6 +23,10 @@ class DirectoryListing {
   DirectoryListing& operator=(const DirectoryListing&) = delete;
 
   bool IsOpen() const { return dir_ != nullptr; }
+  // True when the folder lies on a kernel pseudo file system (proc, sysfs,
+  // debugfs, cgroup, ...): its "files" are kernel interfaces, some of which
+  // block or lose data when read (/proc/kmsg), and none holds user data.
+  bool OnPseudoFileSystem() const;
   // The next entry; false when there is none (or the listing failed).
   bool Next(DirectoryEntry& entry);
 

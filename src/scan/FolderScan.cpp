@@ -28,7 +28,9 @@ std::string ExamineWalkedFile(ScanContext& context, const std::string& path, Lis
 // handler run from a yield (another scan run) may remove from the queue.
 void Walk(ScanContext& context, const std::string folder, Listing listing) {
   DirectoryListing entries(folder);
-  if (!entries.IsOpen()) return;
+  // Kernel interfaces are no files to scan: reading some of them blocks or
+  // consumes data (a walk of "/" would otherwise reach /proc and /sys).
+  if (!entries.IsOpen() || entries.OnPseudoFileSystem()) return;
   DirectoryEntry entry;
   while (entries.Next(entry)) {
     Yield();

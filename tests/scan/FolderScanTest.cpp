@@ -125,6 +125,20 @@ TEST_F(FolderScanTest, AFolderThatCannotBeListedChangesNothing) {
   EXPECT_EQ(view.scanned, "");
 }
 
+TEST_F(FolderScanTest, KernelPseudoFileSystemsAreNotWalked) {
+  // /proc/self holds regular files (status, environ, ...) that a walk of
+  // every file would otherwise open and read.
+  WriteScanSettings({.ScanAllFiles = true});
+  for (const char* folder : {"/proc/self/", "/sys/kernel/"}) {
+    ScanFolder(context, folder);
+    EXPECT_EQ(run.ScannedCount, 0) << folder;
+    EXPECT_TRUE(folders.empty()) << folder;
+  }
+  tree.Write("plain.txt", "x");
+  ScanFolder(context, Folder());
+  EXPECT_EQ(run.ScannedCount, 1);
+}
+
 TEST_F(FolderScanTest, StopEndsTheWalkBeforeTheNextEntry) {
   WriteScanSettings({.ScanAllFiles = true, .IgnoreVirus = true});
   for (int i = 0; i < 10; ++i) tree.Write("f" + std::to_string(i) + ".txt", "x");
