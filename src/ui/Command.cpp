@@ -223,7 +223,9 @@ void Command::OnMouseUp(short button, short shift, float x, float y) {
 
 void Command::OnMouseMove(short button, short shift, float x, float y) {
   if ((button != 0 && button != 1) || !p_.enabled) return;
-  timer1_.start();
+  // Enabling a running timer leaves its tick where it was; restarting it on
+  // every move would hold it off for as long as the pointer keeps moving.
+  if (!timer1_.isActive()) timer1_.start();
   if (!Inside(x, y)) return;
   emit MouseMove(button, shift, x, y);
   if (button == 1) {

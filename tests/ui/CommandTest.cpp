@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <chrono>
+#include <thread>
 
 #include "UiTestSupport.h"
 #include "ui/Command.h"
@@ -122,6 +124,21 @@ TEST_F(CommandEvents, HoverPollingRunsEveryTenMilliseconds) {
   MoveOver(&button, QPoint(5, 5));
   QTRY_VERIFY_WITH_TIMEOUT(!button.IsHover(), 1000);
   EXPECT_EQ(log.events, (Events{"MouseOut"}));
+}
+
+TEST_F(CommandEvents, MovesWhileTheTimerRunsDoNotPostponeItsTick) {
+  // Dragging off with the left button held: the button keeps getting moves
+  // from outside, closer together than the 10 ms tick.
+  Press(&button, QPoint(10, 10));
+  PointerAt(QPoint(90, 10));
+  MoveOver(&button, QPoint(90, 10), Qt::LeftButton);
+  std::this_thread::sleep_for(std::chrono::milliseconds(8));
+  MoveOver(&button, QPoint(92, 10), Qt::LeftButton);
+  std::this_thread::sleep_for(std::chrono::milliseconds(6));
+  // 14 ms after the first move the tick is due.
+  QCoreApplication::processEvents();
+  EXPECT_EQ(button.VisualState(), 0);
+  EXPECT_EQ(log.events, (Events{"MouseDown(1,0,10,10)", "MouseOut"}));
 }
 
 TEST_F(CommandEvents, DraggingOffAndBackWithTheLeftButtonHeld) {
