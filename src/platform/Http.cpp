@@ -166,6 +166,8 @@ struct HttpGet::Impl {
       if (msg->msg == CURLMSG_DONE) {
         done = true;
         result = msg->data.result;
+        // The library refuses a single header line beyond its own limit this way.
+        if (!headersDone && result == CURLE_OUT_OF_MEMORY) headersTooLarge = true;
         if (!headersDone && result == CURLE_OK && !raw.empty()) {
           // A redirect the library did not follow is the final answer after all.
           long code = 0;
@@ -261,6 +263,10 @@ const std::string& HttpGet::RawHeaders() const {
 
 int HttpGet::Status() const {
   return impl_->status;
+}
+
+bool HttpGet::HeadersTooLarge() const {
+  return impl_->headersTooLarge;
 }
 
 size_t HttpGet::Read(char* buffer, size_t size) {

@@ -56,6 +56,9 @@ class HttpGet {
   // Status line and header lines of the final response, each ended by a NUL.
   const std::string& RawHeaders() const;
   int Status() const;
+  // True when Open failed because the response headers were too large: the
+  // server was reached and answered, just not in a form anyone accepts.
+  bool HeadersTooLarge() const;
 
   // Fills `buffer` with up to `size` body bytes, waiting (and yielding) as
   // needed. Returns fewer than `size` only at the end of the body, on an

@@ -90,14 +90,15 @@ bool UserControlUpdate::Init() {
     CancelDownload();
     return false;
   }
+  // The headers and their closing NUL must fit the buffer; headers too large
+  // for the HTTP layer fail the same way, without a message.
+  if (request->HeadersTooLarge() || request->RawHeaders().size() + 1 > kRawHeaderBufferSize) {
+    CancelDownload();
+    return false;
+  }
   if (!opened) {
     CancelDownload();
     RaiseError(kNoServer);
-    return false;
-  }
-  // The headers and their closing NUL must fit the buffer.
-  if (request->RawHeaders().size() + 1 > kRawHeaderBufferSize) {
-    CancelDownload();
     return false;
   }
   rawHeaders_ = request->RawHeaders();

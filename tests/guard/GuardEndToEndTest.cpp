@@ -491,6 +491,25 @@ TEST_F(GuardEndToEnd, ScriptIsAskedAboutOnceNotAgainForItsInterpreter) {
   }
 }
 
+// The "#!" line may name the interpreter through a link (as /bin/sh on a
+// merged /usr, or /lib64 for the loader of every dynamic program); the start
+// of the file it leads to still belongs to the script.
+TEST_F(GuardEndToEnd, InterpreterNamedThroughALinkIsNotAskedAbout) {
+  std::filesystem::copy_file("/bin/sh", watched_ + "/sh");
+  std::filesystem::create_directory_symlink(watched_, dir_.Path("alias"));
+  const std::string script = watched_ + "/job";
+  dir_.Write("watched/job", "#!" + dir_.Path("alias") + "/sh\nexit 0\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  StartGuard();
+  ClientProcess client = LibraryClient(socket_, kStartAllowed);
+  ASSERT_EQ(client.Line(), "registered");
+  Start s = StartProgram(script);
+  EXPECT_EQ(client.Line(), "request " + script + "$$");
+  const StartResult r = Finish(s);
+  EXPECT_TRUE(r.ran) << r.error;
+  EXPECT_EQ(client.Line(300), "") << "asked a second time";
+}
+
 TEST_F(GuardEndToEnd, ConnectionsThatNeverRegisterAreClosed) {
   StartGuard();
   // Enough idle connections to fill every place the guard keeps.

@@ -265,6 +265,9 @@ TEST_F(Downloader, RawHeadersMustFitTheBuffer) {
   EXPECT_TRUE(fitsOk);
   EXPECT_EQ(fitsSize, UserControlUpdate::kRawHeaderBufferSize - 1);
   EXPECT_FALSE(rawSizeWith(fits + 1).first);
+  // Beyond what the HTTP layer accepts at all: still no message, the server
+  // was reached.
+  for (const size_t huge : {70 * 1024, 200 * 1024}) EXPECT_FALSE(rawSizeWith(huge).first) << huge;
   EXPECT_TRUE(errors.empty());
 
   control.StartUpdate();

@@ -1,7 +1,12 @@
 #include "platform/guard/ExecHelper.h"
 
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace zq::guard {
@@ -71,6 +76,37 @@ std::string ExecInterpreterOfFd(int fd) {
     out.resize(got);
     return out;
   });
+}
+
+}  // namespace zq::guard
+
+namespace zq::guard {
+
+std::optional<FileIdentity> IdentityOfFd(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino};
+}
+
+std::optional<FileIdentity> IdentityInProcess(pid_t pid, const std::string& path) {
+  if (path.empty() || pid <= 0) return std::nullopt;
+  const bool absolute = path.front() == '/';
+  const std::string base = "/proc/" + std::to_string(pid) + (absolute ? "/root" : "/cwd");
+  const int dir = ::open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return std::nullopt;
+  // Resolved the way the kernel did for that process: "/" and absolute links
+  // stay inside its root (a chroot or a container).
+  open_how how{};
+  how.flags = O_PATH | O_CLOEXEC;
+  how.resolve = absolute ? RESOLVE_IN_ROOT : 0;
+  const char* name = absolute ? path.c_str() + 1 : path.c_str();
+  int fd = static_cast<int>(::syscall(SYS_openat2, dir, name, &how, sizeof how));
+  if (fd < 0 && errno == ENOSYS) fd = ::openat(dir, name, O_PATH | O_CLOEXEC);
+  ::close(dir);
+  if (fd < 0) return std::nullopt;
+  const auto id = IdentityOfFd(fd);
+  ::close(fd);
+  return id;
 }
 
 }  // namespace zq::guard

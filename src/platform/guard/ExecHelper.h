@@ -1,7 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace zq::guard {
@@ -18,5 +21,19 @@ std::string ExecInterpreter(const FileReader& read);
 
 // The same for an open file descriptor.
 std::string ExecInterpreterOfFd(int fd);
+
+// Which file is meant, whatever name reached it.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOfFd(int fd);
+
+// The file that process `pid` reaches under `path`: an absolute path inside
+// its own root, a relative one from its working folder, links followed.
+// Nothing is opened for reading, so no start or open event is caused.
+std::optional<FileIdentity> IdentityInProcess(pid_t pid, const std::string& path);
 
 }  // namespace zq::guard

@@ -64,8 +64,10 @@ struct Held {
   bool taken = false;
 };
 
+// The interpreter an allowed start opens next, known by its file rather than
+// by the name in the program: that name may lead there through links.
 struct Expected {
-  std::string path;
+  FileIdentity file;
   Clock::time_point until;
 };
 }  // namespace
@@ -104,8 +106,15 @@ struct GuardServer::Impl {
     if (it == held.end()) return;
     Held h = std::move(it->second);
     held.erase(it);
-    if (allow && !h.interpreter.empty()) expected[h.pid] = {h.interpreter, Clock::now() + kInterpreterGrace};
+    if (allow) ExpectInterpreter(h.pid, h.interpreter);
     Respond(h.eventFd, allow);
+  }
+
+  void ExpectInterpreter(pid_t pid, const std::string& interpreter) {
+    if (interpreter.empty()) return;
+    if (const auto file = IdentityInProcess(pid, interpreter)) {
+      expected[pid] = {*file, Clock::now() + kInterpreterGrace};
+    }
   }
 
   void AllowAll() {
@@ -218,11 +227,10 @@ struct GuardServer::Impl {
     const std::string path = ReadLink("/proc/self/fd/" + std::to_string(eventFd));
     auto expect = expected.find(pid);
     if (expect != expected.end()) {
-      const bool match = expect->second.path == path && Clock::now() < expect->second.until;
+      const bool match = IdentityOfFd(eventFd) == expect->second.file && Clock::now() < expect->second.until;
       expected.erase(expect);
       if (match) {
-        const std::string next = ExecInterpreterOfFd(eventFd);
-        if (!next.empty()) expected[pid] = {next, Clock::now() + kInterpreterGrace};
+        ExpectInterpreter(pid, ExecInterpreterOfFd(eventFd));
         Respond(eventFd, true);
         return;
       }
