@@ -97,16 +97,6 @@ bool BufferedFileWriter::Commit() {
   return ok;
 }
 
-bool PathEntryExists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
-bool DeletePlainFile(const std::string& path) {
-  if (::unlink(path.c_str()) == 0) return true;
-  return errno == ENOENT;
-}
-
 bool ReplaceFileWith(const std::string& from, const std::string& to) {
   struct stat old {};
   if (::stat(to.c_str(), &old) == 0) {

@@ -34,12 +34,6 @@ class BufferedFileWriter {
   size_t used_ = 0;
 };
 
-// True when a directory entry of that name exists (links not followed).
-bool PathEntryExists(const std::string& path);
-
-// Removes a file or link (never a directory). True when it is gone.
-bool DeletePlainFile(const std::string& path);
-
 // Moves `from` over `to` in one step: `to` holds either its old or its new
 // content at every moment. A replaced file's permission bits are kept.
 bool ReplaceFileWith(const std::string& from, const std::string& to);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/Directory.h"
+#include "platform/FileOps.h"
 #include "platform/FileWriter.h"
 #include "platform/Yield.h"
 
@@ -118,8 +120,8 @@ bool UserControlUpdate::StartUpdate() {
 
   const std::string target = TrimSpaces(SaveFile);
   const std::string temporary = target + ".bak";
-  if (PathEntryExists(temporary)) {
-    DeletePlainFile(temporary);
+  if (PathKind(temporary) != EntryKind::Missing) {
+    RemoveFile(temporary);
     Yield();
     if (superseded()) return false;
   }
