@@ -10,55 +10,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ProgramFolder.h"
+#include "platform/PosixFile.h"
 
 namespace zq {
-namespace {
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind(kPathSeparator);
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return std::string(1, kPathSeparator);
-  return path.substr(0, slash);
-}
-
-void SyncFolder(const std::string& folder) {
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
-}
-
-}  // namespace
+using posix::Fd;
+using posix::SyncFolderOf;
+using posix::WriteAll;
 
 std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxBytes) {
   // Non-blocking open so a FIFO planted under a data file name cannot hang us.
@@ -102,7 +60,6 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, unsigned ne
   // (the rename below would otherwise replace it).
   if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
 
-  const std::string folder = FolderOf(target);
   std::string tmp = target + ".XXXXXX";
   Fd fd(::mkstemp(tmp.data()));
   if (fd.get() < 0) return false;
@@ -124,13 +81,13 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, unsigned ne
     ok = ::fchmod(fd.get(), mode) == 0;
   }
   ok = ok && ::fsync(fd.get()) == 0;
-  ok = (::close(fd.release()) == 0) && ok;
+  ok = fd.Close() && ok;
   ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(tmp.c_str());
     return false;
   }
-  SyncFolder(folder);
+  SyncFolderOf(target);
   return true;
 }
 

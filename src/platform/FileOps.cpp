@@ -9,35 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/PosixFile.h"
 #include "platform/ProgramFolder.h"
 
 namespace zq {
 namespace {
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() { Close(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool Close() {
-    if (fd_ < 0) return true;
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc == 0;
-  }
-
- private:
-  int fd_;
-};
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind(kPathSeparator);
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return std::string(1, kPathSeparator);
-  return path.substr(0, slash);
-}
+using posix::Fd;
+using posix::SyncFolderOf;
+using posix::WriteAll;
 
 bool CopyContent(int from, int to) {
   std::vector<char> buffer(1 << 16);
@@ -48,17 +28,7 @@ bool CopyContent(int from, int to) {
       return false;
     }
     if (n == 0) return true;
-    const char* p = buffer.data();
-    size_t left = static_cast<size_t>(n);
-    while (left > 0) {
-      const ssize_t w = ::write(to, p, left);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      p += w;
-      left -= static_cast<size_t>(w);
-    }
+    if (!WriteAll(to, std::string_view(buffer.data(), static_cast<size_t>(n)))) return false;
   }
 }
 
@@ -82,8 +52,7 @@ CopyResult CopyToNewFile(const std::string& from, const std::string& to, unsigne
   }
   // The new name must survive a crash too, or the copy could vanish after the
   // caller has deleted the original.
-  Fd dir(::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() < 0 || ::fsync(dir.get()) != 0) {
+  if (!SyncFolderOf(to)) {
     ::unlink(to.c_str());
     return CopyResult::Failed;
   }

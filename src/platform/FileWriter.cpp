@@ -7,37 +7,15 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/ProgramFolder.h"
+#include "platform/PosixFile.h"
 
 namespace zq {
 namespace {
 
+using posix::SyncFolderOf;
+using posix::WriteAll;
+
 constexpr size_t kGatherSize = 256 * 1024;
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-void SyncFolderOf(const std::string& path) {
-  const auto slash = path.rfind(kPathSeparator);
-  const std::string folder = slash == std::string::npos
-                                 ? "."
-                                 : (slash == 0 ? std::string(1, kPathSeparator) : path.substr(0, slash));
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
 
 }  // namespace
 
@@ -66,7 +44,7 @@ bool BufferedFileWriter::Write(const char* data, size_t size) {
   if (used_ + size > buffer_.size()) {
     if (!Flush()) return false;
     if (size >= buffer_.size()) {
-      failed_ = !WriteAll(fd_, data, size);
+      failed_ = !WriteAll(fd_, std::string_view(data, size));
       return !failed_;
     }
   }
@@ -76,7 +54,7 @@ bool BufferedFileWriter::Write(const char* data, size_t size) {
 }
 
 bool BufferedFileWriter::Flush() {
-  if (used_ > 0 && !failed_) failed_ = !WriteAll(fd_, buffer_.data(), used_);
+  if (used_ > 0 && !failed_) failed_ = !WriteAll(fd_, std::string_view(buffer_.data(), used_));
   used_ = 0;
   return !failed_;
 }
